@@ -1,0 +1,152 @@
+#include "engine/ExtractionRun.h"
+
+#include "engine/FileExtractor.h"
+#include "textio/FileBytes.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace tagmill {
+
+namespace {
+
+// A file's queued output beyond this makes its worker wait for the consumer.
+constexpr std::size_t QueueLimitBytes = 4 * 1024 * 1024;
+// How many files past the one being handed out workers may start.
+constexpr qsizetype ReadAheadPerWorker = 2;
+
+} // namespace
+
+QString runPreconditionMessage(const RunInput& input) {
+    if (input.tags.isEmpty())
+        return QStringLiteral("You forgot to input tag");
+    if (input.entries.isEmpty())
+        return QStringLiteral("No files added.");
+    return {};
+}
+
+int ExtractionRun::defaultWorkerCount() {
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+}
+
+class ExtractionRun::Sink : public FileSink {
+public:
+    Sink(ExtractionRun& run, qsizetype index) : m_run(run), m_index(index) {}
+    bool proceed() override { return !m_run.m_cancelled.load(std::memory_order_relaxed); }
+    void values(ValueBatch&& batch) override {
+        m_run.push(m_index, RunEvent{m_index, std::move(batch), {}});
+    }
+    void failure(const QString& description) override {
+        m_run.push(m_index, RunEvent{m_index, {}, description});
+    }
+
+private:
+    ExtractionRun& m_run;
+    qsizetype m_index;
+};
+
+ExtractionRun::ExtractionRun(RunInput input, int workerCount)
+    : m_input(std::move(input)), m_readAhead(ReadAheadPerWorker * std::max(1, workerCount)),
+      m_queues(std::size_t(m_input.entries.size())) {
+    for (int i = 0; i < std::max(1, workerCount); ++i)
+        m_workers.emplace_back([this] { work(); });
+}
+
+ExtractionRun::~ExtractionRun() {
+    cancel();
+    for (std::thread& worker : m_workers)
+        worker.join();
+}
+
+void ExtractionRun::cancel() {
+    m_cancelled = true;
+    std::lock_guard lock(m_mutex);
+    m_workersWake.notify_all();
+    m_consumerWake.notify_all();
+}
+
+void ExtractionRun::work() {
+    FileExtractor extractor(m_input.option, m_input.tags);
+    QByteArray buffer;
+    for (;;) {
+        qsizetype index;
+        {
+            std::unique_lock lock(m_mutex);
+            m_workersWake.wait(lock, [&] {
+                return m_cancelled || m_nextFile >= qsizetype(m_queues.size()) ||
+                       m_nextFile < m_head + m_readAhead;
+            });
+            if (m_cancelled || m_nextFile >= qsizetype(m_queues.size()))
+                return;
+            index = m_nextFile++;
+        }
+        processFile(index, buffer, extractor);
+        finishFile(index);
+    }
+}
+
+void ExtractionRun::processFile(qsizetype index, QByteArray& buffer, FileExtractor& extractor) {
+    Sink sink(*this, index);
+    try {
+        const QString& path = m_input.entries[index];
+        if (fileLength(path) == 0 || m_input.option == ExtractionOption::Nothing)
+            return;
+        readWholeFile(path, buffer);
+        extractor.extract(buffer, sink);
+    } catch (const std::exception& e) {
+        sink.failure(QString::fromUtf8(e.what()));
+    }
+}
+
+void ExtractionRun::push(qsizetype index, RunEvent&& event) {
+    std::unique_lock lock(m_mutex);
+    FileQueue& queue = m_queues[std::size_t(index)];
+    m_workersWake.wait(lock, [&] { return m_cancelled || queue.bytes < QueueLimitBytes; });
+    if (m_cancelled)
+        return;
+    queue.bytes += event.values.byteSize();
+    queue.events.push_back(std::move(event));
+    if (index == m_head)
+        m_consumerWake.notify_one();
+}
+
+void ExtractionRun::finishFile(qsizetype index) {
+    std::lock_guard lock(m_mutex);
+    m_queues[std::size_t(index)].done = true;
+    if (index == m_head)
+        m_consumerWake.notify_one();
+}
+
+ExtractionRun::Poll ExtractionRun::take(RunEvent& event, bool wait) {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (m_cancelled || m_head >= qsizetype(m_queues.size()))
+            return Poll::Finished;
+        FileQueue& queue = m_queues[std::size_t(m_head)];
+        if (!queue.events.empty()) {
+            event = std::move(queue.events.front());
+            queue.events.pop_front();
+            queue.bytes -= event.values.byteSize();
+            m_workersWake.notify_all();
+            return Poll::Event;
+        }
+        if (queue.done) {
+            ++m_head;
+            m_workersWake.notify_all();
+            continue;
+        }
+        if (!wait)
+            return Poll::Pending;
+        m_consumerWake.wait(lock);
+    }
+}
+
+ExtractionRun::Poll ExtractionRun::poll(RunEvent& event) {
+    return take(event, false);
+}
+
+bool ExtractionRun::next(RunEvent& event) {
+    return take(event, true) == Poll::Event;
+}
+
+} // namespace tagmill

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "engine/ExtractionOption.h"
+#include "engine/ValueBatch.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace tagmill {
+
+/// What a run works on, copied when the run starts so that later edits of the lists cannot
+/// reach it.
+struct RunInput {
+    QStringList entries; ///< file-list entries, read in this order
+    QStringList tags;
+    ExtractionOption option = ExtractionOption::TagAndValue;
+};
+
+/// The message that keeps a run from starting ("You forgot to input tag", "No files added."),
+/// or an empty text when it may start.
+QString runPreconditionMessage(const RunInput& input);
+
+/// One piece of a run's output: values of one file, or one failure while reading or searching it.
+struct RunEvent {
+    qsizetype fileIndex = 0;
+    ValueBatch values;
+    QString failure; ///< set for a failure; then values is empty
+    bool isFailure() const { return !failure.isEmpty(); }
+};
+
+/// Extracts from every file on worker threads and hands the results back strictly in file order.
+/// Workers read ahead only a few files and hold a bounded amount of output, so memory stays
+/// small however many values a run finds. Destroying the run cancels it promptly.
+class ExtractionRun {
+public:
+    explicit ExtractionRun(RunInput input, int workerCount = defaultWorkerCount());
+    ~ExtractionRun();
+    ExtractionRun(const ExtractionRun&) = delete;
+    ExtractionRun& operator=(const ExtractionRun&) = delete;
+
+    enum class Poll { Event, Pending, Finished };
+    /// Takes the next event without waiting.
+    Poll poll(RunEvent& event);
+    /// Waits for the next event; false when the run has ended.
+    bool next(RunEvent& event);
+    /// Stops the workers as soon as they notice; no further events are delivered.
+    void cancel();
+
+    const RunInput& input() const { return m_input; }
+
+    static int defaultWorkerCount();
+
+private:
+    struct FileQueue {
+        std::deque<RunEvent> events;
+        std::size_t bytes = 0;
+        bool done = false;
+    };
+    class Sink;
+
+    void work();
+    void processFile(qsizetype index, QByteArray& buffer, class FileExtractor& extractor);
+    void push(qsizetype index, RunEvent&& event);
+    void finishFile(qsizetype index);
+    Poll take(RunEvent& event, bool wait);
+
+    const RunInput m_input;
+    const qsizetype m_readAhead; // how many files past the head workers may start
+    std::atomic<bool> m_cancelled{false};
+    std::mutex m_mutex;
+    std::condition_variable m_workersWake;
+    std::condition_variable m_consumerWake;
+    std::vector<FileQueue> m_queues;
+    qsizetype m_head = 0;      // the file whose events are handed out now
+    qsizetype m_nextFile = 0;  // the next file a worker takes
+    std::vector<std::thread> m_workers;
+};
+
+} // namespace tagmill

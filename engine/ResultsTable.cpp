@@ -1,0 +1,110 @@
+#include "engine/ResultsTable.h"
+
+namespace tagmill {
+
+ResultsTable::ResultsTable(QObject* parent) : QAbstractTableModel(parent) {}
+
+void ResultsTable::resetColumns(bool withFilename) {
+    beginResetModel();
+    m_withFilename = withFilename;
+    m_paths.clear();
+    m_rowPath.clear();
+    m_text.clear();
+    m_ends.clear();
+    m_checked.clear();
+    endResetModel();
+}
+
+void ResultsTable::clearRows() {
+    resetColumns(m_withFilename);
+}
+
+void ResultsTable::appendValues(const QString& path, const ValueBatch& values) {
+    if (values.empty())
+        return;
+    if (m_paths.isEmpty() || m_paths.last() != path)
+        m_paths.append(path);
+    const auto pathIndex = quint32(m_paths.size() - 1);
+    const int first = rowCount();
+    beginInsertRows({}, first, first + int(values.count()) - 1);
+    for (std::size_t i = 0; i < values.count(); ++i) {
+        m_text.append(values.value(i));
+        m_ends.push_back(m_text.size());
+        m_rowPath.push_back(pathIndex);
+        m_checked.push_back(false);
+    }
+    endInsertRows();
+}
+
+int ResultsTable::columnWidthTwips(int column) const {
+    if (m_withFilename)
+        return column < 2 ? 3500 : 0;
+    return column == 0 ? 7000 : 0;
+}
+
+std::string_view ResultsTable::valueBytes(qsizetype row) const {
+    const std::size_t begin = row == 0 ? 0 : m_ends[std::size_t(row - 1)];
+    return std::string_view(m_text).substr(begin, m_ends[std::size_t(row)] - begin);
+}
+
+QString ResultsTable::value(qsizetype row) const {
+    const std::string_view bytes = valueBytes(row);
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
+
+QString ResultsTable::path(qsizetype row) const {
+    return m_paths[m_rowPath[std::size_t(row)]];
+}
+
+bool ResultsTable::isChecked(qsizetype row) const {
+    return m_checked[std::size_t(row)];
+}
+
+int ResultsTable::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_ends.size());
+}
+
+int ResultsTable::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : (m_withFilename ? 2 : 1);
+}
+
+QVariant ResultsTable::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    const bool isPathCell = m_withFilename && index.column() == 0;
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return isPathCell ? path(index.row()) : value(index.row());
+    if (role == Qt::CheckStateRole && index.column() == 0)
+        return isChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    return {};
+}
+
+QVariant ResultsTable::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    if (m_withFilename && section == 0)
+        return QStringLiteral("Filename");
+    if (section == columnCount() - 1)
+        return QStringLiteral("Results");
+    return {};
+}
+
+Qt::ItemFlags ResultsTable::flags(const QModelIndex& index) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == 0)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+bool ResultsTable::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || index.column() != 0 ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return false;
+    m_checked[std::size_t(index.row())] = value.toInt() == Qt::Checked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    return true;
+}
+
+} // namespace tagmill

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/ValueBatch.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+namespace tagmill {
+
+/// The results of a run: one row per value, with the file name column or without it, and a check
+/// state per row that only the user changes. Rows live in one shared UTF-8 buffer with offsets and
+/// each file's path is kept once, so ten million rows stay small.
+class ResultsTable : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit ResultsTable(QObject* parent = nullptr);
+
+    /// Empties the table and sets its columns: "Filename" and "Results", or "Results" alone.
+    void resetColumns(bool withFilename);
+    /// Removes every row, keeping the columns.
+    void clearRows();
+    /// Appends one row per value of the batch, all from the file with this path.
+    void appendValues(const QString& path, const ValueBatch& values);
+
+    bool withFilename() const { return m_withFilename; }
+    /// Column widths in twips: 3500 each with the file name, 7000 for "Results" alone.
+    int columnWidthTwips(int column) const;
+
+    /// The value of a row, the path it came from and its check state, for the writers.
+    QString value(qsizetype row) const;
+    QString path(qsizetype row) const;
+    bool isChecked(qsizetype row) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+private:
+    std::string_view valueBytes(qsizetype row) const;
+
+    bool m_withFilename = false;
+    QStringList m_paths;              // each file once
+    std::vector<quint32> m_rowPath;   // index into m_paths, per row
+    std::string m_text;               // every value, UTF-8, back to back
+    std::vector<std::size_t> m_ends;  // end of each row's value in m_text
+    std::vector<bool> m_checked;
+};
+
+} // namespace tagmill

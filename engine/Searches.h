@@ -1,0 +1,120 @@
+#pragma once
+
+// The extraction searches, written once over any run of code units: bytes of UTF-8 and
+// Windows-1252 files (all patterns ASCII), or UTF-16. Positions are 0-based; a value is reported
+// as (start, length) within the text. The sink decides what a value becomes:
+//   bool proceed()                       called before every search step; false stops the search
+//   void value(size_t start, size_t len) one value found
+//   void failure(QString description)    an occurrence that yields no value
+
+#include "engine/TextSearch.h"
+
+#include <QString>
+
+#include <string_view>
+
+namespace tagmill::detail {
+
+template <typename Char>
+struct TagPatterns {
+    std::basic_string<Char> opening; // "<" + tag, folded
+    std::basic_string<Char> closing; // "</" + tag + ">", folded
+};
+
+inline const QString NoEndOfOpeningTag =
+    QStringLiteral("Invalid procedure call or argument: the opening tag has no '>' before its "
+                   "closing tag");
+
+// Option 2's value: the element's content, or, when it holds child elements, the text between
+// the last ">" before its last "</" and that "</".
+template <typename Char, typename Sink>
+void deliverInnerValue(std::basic_string_view<Char> text, std::size_t open, std::size_t close,
+                       Sink& sink) {
+    constexpr auto npos = std::basic_string_view<Char>::npos;
+    const std::size_t start = text.find(Char('>'), open) + 1;
+    if (start > close) {
+        sink.failure(NoEndOfOpeningTag);
+        return;
+    }
+    const std::basic_string_view<Char> raw = text.substr(start, close - start);
+    const Char endTag[] = {Char('<'), Char('/')};
+    std::size_t end = raw.rfind(std::basic_string_view<Char>(endTag, 2));
+    const bool hasInnerEnd = end != npos && end > 0;
+    const std::size_t gt = hasInnerEnd ? raw.rfind(Char('>'), end) : raw.rfind(Char('>'));
+    const std::size_t from = gt == npos ? 0 : gt + 1;
+    if (!hasInnerEnd)
+        end = raw.size();
+    sink.value(start + from, end - from);
+}
+
+/// Options 1 and 2 for one tag: each element from its opening pattern to the first closing
+/// pattern at or after it, left to right, never overlapping.
+template <typename Char, typename Sink>
+void extractBetweenTags(std::basic_string_view<Char> text, const TagPatterns<Char>& tag,
+                        bool includeTags, Sink& sink) {
+    constexpr auto npos = std::basic_string_view<Char>::npos;
+    std::size_t pos = 0;
+    while (sink.proceed() && pos < text.size()) {
+        const std::size_t open = findFolded(text, pos, tag.opening);
+        if (open == npos)
+            return;
+        const std::size_t close = findFolded(text, open, tag.closing);
+        if (close == npos)
+            return;
+        const std::size_t after = close + tag.closing.size();
+        if (includeTags)
+            sink.value(open, after - open);
+        else
+            deliverInnerValue(text, open, close, sink);
+        pos = after;
+    }
+}
+
+inline bool isLineBreak(char16_t c) {
+    return c == u'\r' || c == u'\n';
+}
+
+/// Option 3 for one tag over a whole text: every line (ended by CR LF, LF or CR) that holds the
+/// opening pattern, once, in file order.
+template <typename Char, typename Sink>
+void extractLinesWithTag(std::basic_string_view<Char> text, const TagPatterns<Char>& tag,
+                         Sink& sink) {
+    constexpr auto npos = std::basic_string_view<Char>::npos;
+    for (Char c : tag.opening)
+        if (isLineBreak(char16_t(c)))
+            return; // such a pattern cannot lie within one line
+    std::size_t pos = 0;
+    while (sink.proceed() && pos <= text.size()) {
+        const std::size_t hit = findFolded(text, pos, tag.opening);
+        if (hit == npos)
+            return;
+        std::size_t start = hit;
+        while (start > 0 && !isLineBreak(char16_t(text[start - 1])))
+            --start;
+        std::size_t end = hit;
+        while (end < text.size() && !isLineBreak(char16_t(text[end])))
+            ++end;
+        sink.value(start, end - start);
+        pos = end + 1;
+    }
+}
+
+/// Option 4: the characters between the first and second quotation mark, the third and
+/// fourth, and so on; an unpaired last mark gives nothing.
+template <typename Char, typename Sink>
+void extractQuoted(std::basic_string_view<Char> text, Sink& sink) {
+    constexpr auto npos = std::basic_string_view<Char>::npos;
+    std::size_t pos = 0;
+    while (sink.proceed() && pos < text.size()) {
+        const std::size_t first = text.find(Char('"'), pos);
+        if (first == npos)
+            return;
+        const std::size_t second = text.find(Char('"'), first + 1);
+        if (second == npos)
+            return;
+        sink.value(first + 1, second - first - 1);
+        pos = second + 1;
+    }
+}
+
+} // namespace tagmill::detail

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string_view>
+
+namespace tagmill::detail {
+
+// Case-insensitive comparison works on folded code units. ASCII letters fold among themselves;
+// other characters fold by Unicode simple case folding, except that a non-ASCII character never
+// folds onto an ASCII one (the Kelvin sign is not a k). That keeps every ASCII pattern
+// searchable directly in UTF-8 and Windows-1252 bytes.
+
+inline char foldUnit(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+}
+
+char16_t foldUnit(char16_t c);
+
+/// Position of the first occurrence of foldedPattern at or after `from`, comparing folded
+/// units; npos when there is none.
+std::size_t findFolded(std::string_view text, std::size_t from, std::string_view foldedPattern);
+std::size_t findFolded(std::u16string_view text, std::size_t from,
+                       std::u16string_view foldedPattern);
+
+} // namespace tagmill::detail

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/deps.sh"
+"$top/scripts/build.sh"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$top/build" --output-on-failure -j 2
