@@ -1,0 +1,102 @@
+// The fast whole-file searches and the reader-based ExtractValues must give exactly what the
+// literal rules give, whatever the encoding, line ends, case and file size.
+
+#include "engine/ExtractValues.h"
+#include "engine/FileExtractor.h"
+#include "engine/Oracle.h"
+#include "engine/RandomCorpus.h"
+#include "textio/FileReaders.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tagmill;
+using namespace tagmill::test;
+
+namespace {
+
+struct Collected : FileSink {
+    QStringList found;
+    int failures = 0;
+    bool proceed() override { return true; }
+    void values(ValueBatch&& b) override {
+        for (std::size_t i = 0; i < b.count(); ++i)
+            found.append(QString::fromUtf8(b.value(i).data(), qsizetype(b.value(i).size())));
+    }
+    void failure(const QString&) override { ++failures; }
+};
+
+const QList<QStringList> TagSets{{"td"},     {"a", "td"}, {"préis"}, {""},     {"<td>"},
+                                 {"td "},    {"item", "TD"}, {"ß", "x"}, {"td2", "a"}};
+
+const ExtractionOption Options[] = {ExtractionOption::TagAndValue, ExtractionOption::ValueOnly,
+                                    ExtractionOption::WholeLine, ExtractionOption::Quoted};
+
+QString describe(const QString& text, FileForm form, ExtractionOption option, const QStringList& tags) {
+    return QString("form %1, option %2, tags [%3], text %4")
+        .arg(int(form))
+        .arg(int(option))
+        .arg(tags.join('|'))
+        .arg(text.left(300));
+}
+
+void checkFile(const QString& text, FileForm form, const QString& path) {
+    const auto bytes = encodeAs(text, form);
+    if (!bytes)
+        return;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(*bytes);
+    file.close();
+    // The text as the program decodes it: Windows-1252 bytes that happen to be valid UTF-8 are
+    // read as UTF-8, so the oracle works on the decoded text, not on the generated one.
+    const TextEncoding encoding = encodingFromMark(*bytes, bytes->size());
+    const QString decoded = decodeText(QByteArrayView(*bytes).sliced(markLength(encoding)), encoding);
+
+    for (const QStringList& tags : TagSets) {
+        for (ExtractionOption option : Options) {
+            const OracleResult expected = oracleExtract(option, decoded, tags);
+            SCOPED_TRACE(describe(text, form, option, tags).toStdString());
+
+            Collected fast;
+            FileExtractor(option, tags).extract(*bytes, fast);
+            ASSERT_EQ(fast.found, expected.values);
+            ASSERT_EQ(fast.failures, expected.failures);
+
+            QStringList viaReaders;
+            int readerFailures = 0;
+            const QStringList units = option == ExtractionOption::WholeLine ? LoadFileLines(path)
+                                                                             : LoadFileBlocks(path);
+            ExtractValues(
+                option, units, tags, [&](const QString& v) { viaReaders.append(v); }, [] {},
+                [&](const QString&) { ++readerFailures; });
+            ASSERT_EQ(viaReaders, expected.values);
+            ASSERT_EQ(readerFailures, expected.failures);
+        }
+    }
+}
+
+TEST(Agreement, RandomSmallFilesInEveryEncoding) {
+    QRandomGenerator random(20261210);
+    QTemporaryDir dir;
+    for (int round = 0; round < 150; ++round) {
+        const QString text = randomMarkup(random, int(random.bounded(0, 60)));
+        for (FileForm form : AllFileForms)
+            checkFile(text, form, dir.filePath("f.xml"));
+    }
+}
+
+TEST(Agreement, FilesLongerThanOneBlock) {
+    QRandomGenerator random(7);
+    QTemporaryDir dir;
+    for (int round = 0; round < 3; ++round) {
+        const QString text = randomMarkup(random, 40000);
+        ASSERT_GT(text.size(), BlockSize);
+        for (FileForm form : AllFileForms)
+            checkFile(text, form, dir.filePath("big.xml"));
+    }
+}
+
+} // namespace

@@ -1,0 +1,119 @@
+#include "engine/ExtractionRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tagmill;
+
+namespace {
+
+class ExtractionRunTest : public ::testing::Test {
+protected:
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    struct Row {
+        qsizetype file;
+        QString text; // the value, or "!" + description for a failure
+        bool operator==(const Row&) const = default;
+    };
+
+    static std::vector<Row> drain(ExtractionRun& run) {
+        std::vector<Row> rows;
+        RunEvent event;
+        while (run.next(event)) {
+            if (event.isFailure())
+                rows.push_back({event.fileIndex, "!" + event.failure});
+            for (std::size_t i = 0; i < event.values.count(); ++i)
+                rows.push_back({event.fileIndex, QString::fromUtf8(event.values.value(i).data(),
+                                                                   qsizetype(event.values.value(i).size()))});
+        }
+        return rows;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(ExtractionRunTest, PreconditionsInOrder) {
+    EXPECT_EQ(runPreconditionMessage({}), "You forgot to input tag");
+    EXPECT_EQ(runPreconditionMessage({{}, {"td"}, ExtractionOption::TagAndValue}),
+              "No files added.");
+    EXPECT_EQ(runPreconditionMessage({{"a.xml"}, {}, ExtractionOption::Quoted}),
+              "You forgot to input tag");
+    EXPECT_TRUE(runPreconditionMessage({{"a.xml"}, {""}, ExtractionOption::Quoted}).isEmpty());
+}
+
+TEST_F(ExtractionRunTest, RowsComeInFileOrderWhateverTheFileSizes) {
+    RunInput input{{}, {"v"}, ExtractionOption::ValueOnly};
+    std::vector<Row> expected;
+    for (int f = 0; f < 40; ++f) {
+        QByteArray bytes;
+        const int values = (f % 5 == 0) ? 30000 : f; // a few large files among small ones
+        for (int v = 0; v < values; ++v) {
+            bytes += "<v>" + QByteArray::number(f) + "." + QByteArray::number(v) + "</v>\n";
+            expected.push_back({f, QString("%1.%2").arg(f).arg(v)});
+        }
+        input.entries.append(write(QString("f%1.xml").arg(f), bytes));
+    }
+    for (int workers : {1, 2, 4}) {
+        ExtractionRun run(input, workers);
+        EXPECT_EQ(drain(run), expected) << workers << " workers";
+    }
+}
+
+TEST_F(ExtractionRunTest, FailedFilesAreReportedAndTheRunGoesOn) {
+    const QString good = write("good.xml", "<a>1</a>");
+    const QString empty = write("empty.xml", "");
+    const QString missing = m_dir.filePath("missing.xml");
+    ExtractionRun run({{missing, good, empty, m_dir.path(), good}, {"a"}, ExtractionOption::ValueOnly});
+    const std::vector<Row> rows = drain(run);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0], (Row{0, "!No such file or directory"}));
+    EXPECT_EQ(rows[1], (Row{1, "1"}));
+    EXPECT_EQ(rows[2].file, 3); // a folder cannot be read as a file
+    EXPECT_TRUE(rows[2].text.startsWith("!"));
+    EXPECT_EQ(rows[3], (Row{4, "1"})); // a file listed twice is read twice
+}
+
+TEST_F(ExtractionRunTest, OptionFiveReadsNoFile) {
+    const QString good = write("good.xml", "<a>1</a>\"q\"");
+    ExtractionRun run({{good, good}, {"a"}, ExtractionOption::Nothing});
+    EXPECT_TRUE(drain(run).empty());
+}
+
+TEST_F(ExtractionRunTest, PollNeverWaitsAndEndsFinished) {
+    ExtractionRun run({{write("a.xml", "<a>1</a><a>2</a>")}, {"a"}, ExtractionOption::ValueOnly});
+    QStringList values;
+    RunEvent event;
+    for (;;) {
+        const auto state = run.poll(event);
+        if (state == ExtractionRun::Poll::Finished)
+            break;
+        if (state == ExtractionRun::Poll::Event)
+            for (std::size_t i = 0; i < event.values.count(); ++i)
+                values.append(QString::fromUtf8(event.values.value(i).data(), 1));
+    }
+    EXPECT_EQ(values, (QStringList{"1", "2"}));
+}
+
+TEST_F(ExtractionRunTest, CancelStopsALongRunAtOnce) {
+    const QString big = write("big.xml", QByteArray(1 << 20, '"')); // half a million values
+    RunInput input{{}, {"x"}, ExtractionOption::Quoted};
+    for (int i = 0; i < 200; ++i)
+        input.entries.append(big);
+    ExtractionRun run(input, 2);
+    RunEvent event;
+    ASSERT_TRUE(run.next(event));
+    run.cancel();
+    EXPECT_FALSE(run.next(event));
+}
+
+} // namespace
