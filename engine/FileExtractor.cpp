@@ -2,6 +2,7 @@
 
 #include "engine/Searches.h"
 #include "textio/TextEncoding.h"
+#include "textio/Utf8Check.h"
 
 #include <QByteArrayView>
 
@@ -68,14 +69,14 @@ private:
     static QByteArrayView toView(std::string_view v) { return {v.data(), qsizetype(v.size())}; }
 
     void appendUtf8(std::string_view v) {
-        if (toView(v).isValidUtf8())
+        if (isValidUtf8(v))
             m_out.append(v);
         else
             m_out.append(QString::fromUtf8(toView(v)).toUtf8().toStdString());
     }
     bool fileIsUtf8() {
         if (!m_isUtf8)
-            m_isUtf8 = toView(m_text).isValidUtf8();
+            m_isUtf8 = isValidUtf8(m_text);
         return *m_isUtf8;
     }
 

@@ -1,6 +1,7 @@
 #include "textio/TextEncoding.h"
 
 #include "textio/FileBytes.h"
+#include "textio/Utf8Check.h"
 
 #include <QStringDecoder>
 
@@ -80,7 +81,7 @@ QString decodeWindows1252(QByteArrayView bytes) {
 }
 
 QString decodeNarrow(QByteArrayView bytes) {
-    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : decodeWindows1252(bytes);
+    return isValidUtf8({bytes.data(), std::size_t(bytes.size())}) ? QString::fromUtf8(bytes) : decodeWindows1252(bytes);
 }
 
 QString decodeText(QByteArrayView bytes, TextEncoding encoding) {

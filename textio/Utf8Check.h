@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string_view>
+
+namespace tagmill {
+
+/// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or code points
+/// above U+10FFFF). Runs of ASCII are skipped 16 bytes at a time, since most text is ASCII.
+bool isValidUtf8(std::string_view bytes);
+
+} // namespace tagmill
