@@ -1,14 +1,48 @@
 #include "cli/RowFormat.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tagmill::cli {
+
+namespace {
+
+bool needsJsonEscape(unsigned char c) {
+    return c < 0x20 || c == '"' || c == '\\';
+}
+
+// Position of the next byte that JSON must escape, at or after `from`; values are mostly plain,
+// so 16 bytes are tested at once.
+std::size_t findJsonSpecial(std::string_view text, std::size_t from) {
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i control = _mm_set1_epi8(0x1F);
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    for (; i + 16 <= text.size(); i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const __m128i special =
+            _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, control), v),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)));
+        if (const int mask = _mm_movemask_epi8(special); mask != 0)
+            return i + std::size_t(__builtin_ctz(unsigned(mask)));
+    }
+#endif
+    for (; i < text.size(); ++i)
+        if (needsJsonEscape(static_cast<unsigned char>(text[i])))
+            return i;
+    return text.size();
+}
+
+} // namespace
 
 void appendJsonEscaped(std::string& out, std::string_view text) {
     static const char hex[] = "0123456789abcdef";
     std::size_t plain = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = findJsonSpecial(text, 0); i < text.size();
+         i = findJsonSpecial(text, i + 1)) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c != '"' && c != '\\')
-            continue;
         out.append(text.substr(plain, i - plain));
         plain = i + 1;
         switch (c) {

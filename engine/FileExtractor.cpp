@@ -12,13 +12,6 @@ namespace {
 
 constexpr std::size_t BatchBytes = 256 * 1024;
 
-bool isAscii(std::string_view s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
-}
-
 // Collects values into batches of a bounded size and hands them on.
 class BatchOutput {
 public:

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Tagmill needs, only those that are missing.
+# Installs the Debian packages Tagmill needs, and any named as arguments, only those missing.
 set -euo pipefail
 
 packages=(
@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2 xvfb xdotool x11-utils
+    "$@"
 )
 
 missing=()

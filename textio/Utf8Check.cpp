@@ -79,4 +79,15 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+bool isAscii(std::string_view bytes) {
+    std::size_t i = 0;
+    for (; i + 16 <= bytes.size(); i += 16)
+        if (asciiPrefix(bytes.data() + i) != 16)
+            return false;
+    for (; i < bytes.size(); ++i)
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
+            return false;
+    return true;
+}
+
 } // namespace tagmill

@@ -8,4 +8,7 @@ namespace tagmill {
 /// above U+10FFFF). Runs of ASCII are skipped 16 bytes at a time, since most text is ASCII.
 bool isValidUtf8(std::string_view bytes);
 
+/// True when every byte is below 0x80.
+bool isAscii(std::string_view bytes);
+
 } // namespace tagmill
