@@ -11,11 +11,11 @@
 
 namespace tagmill::bench {
 
-
-inline const char* const Categories[] = {"tents", "sleeping", "cooking", "clothing", "climbing", "lights"};
-inline const char* const Words[] = {"light",  "sturdy", "waterproof", "compact", "warm",  "durable",
-                             "packs",  "small",  "for",        "two",     "three", "season",
-                             "trail",  "summit"};
+inline const char* const Categories[] = {"tents",    "sleeping", "cooking",
+                                         "clothing", "climbing", "lights"};
+inline const char* const Words[] = {"light",   "sturdy", "waterproof", "compact", "warm",
+                                    "durable", "packs",  "small",      "for",     "two",
+                                    "three",   "season", "trail",      "summit"};
 // Rarer words outside ASCII.
 inline const char* const ForeignWords[] = {"café", "crème", "Zürich", "ångström"};
 
@@ -24,7 +24,8 @@ public:
     explicit Writer(unsigned seed) : m_random(seed) {}
 
     std::string catalogue(std::size_t bytes) {
-        std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<catalogue shop=\"Bench\">\n";
+        std::string out =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<catalogue shop=\"Bench\">\n";
         while (out.size() < bytes)
             product(out);
         out += "</catalogue>\n";
@@ -75,13 +76,14 @@ private:
         char price[32];
         std::snprintf(price, sizeof price, "%u.%02u", 5 + pick(900), pick(100));
         element(out, "    ", "price", " currency=\"EUR\"", price);
-        out += "    <description>\n      " + words(8) + "\n      " + words(6) + "\n    </description>\n";
+        out += "    <description>\n      " + words(8) + "\n      " + words(6) +
+               "\n    </description>\n";
         out += "    <tags>";
         for (unsigned i = 0, n = 1 + pick(3); i < n; ++i)
             out += "<tag>" + std::string(Words[pick(std::size(Words))]) + "</tag>";
         out += "</tags>\n";
-        out += "    <dimensions unit=\"cm\" length=\"" + std::to_string(10 + pick(200)) + "\" width=\"" +
-               std::to_string(5 + pick(90)) + "\"/>\n";
+        out += "    <dimensions unit=\"cm\" length=\"" + std::to_string(10 + pick(200)) +
+               "\" width=\"" + std::to_string(5 + pick(90)) + "\"/>\n";
         out += "  </product>\n";
     }
 

@@ -6,7 +6,6 @@
 #include "engine/ResultsTable.h"
 #include "engine/TextSearch.h"
 
-
 #include <benchmark/benchmark.h>
 
 using namespace tagmill;

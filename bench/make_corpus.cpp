@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: make_corpus DIR [FILES=2000] [BYTES_PER_FILE=500000] [SEED=1]\n");
+        std::fprintf(stderr,
+                     "usage: make_corpus DIR [FILES=2000] [BYTES_PER_FILE=500000] [SEED=1]\n");
         return 2;
     }
     const std::filesystem::path dir = argv[1];
@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
         std::snprintf(name, sizeof name, "catalogue-%05ld.xml", i);
         const std::string text = writer.catalogue(std::size_t(bytes));
         FILE* f = std::fopen((dir / name).c_str(), "wb");
-        if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
+        if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() ||
+            std::fclose(f) != 0) {
             std::perror(name);
             return 1;
         }

@@ -36,7 +36,8 @@ void ExtractValues(ExtractionOption option, const QStringList& units, const QStr
         for (const QString& tag : tags) {
             const auto patterns = detail::wideTagPatterns(tag);
             for (const QString& line : units)
-                if (detail::findFolded(viewOf(line), 0, patterns.opening) != std::u16string_view::npos)
+                if (detail::findFolded(viewOf(line), 0, patterns.opening) !=
+                    std::u16string_view::npos)
                     deliver(line);
         }
         return;

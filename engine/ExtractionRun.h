@@ -78,8 +78,8 @@ private:
     std::condition_variable m_workersWake;
     std::condition_variable m_consumerWake;
     std::vector<FileQueue> m_queues;
-    qsizetype m_head = 0;      // the file whose events are handed out now
-    qsizetype m_nextFile = 0;  // the next file a worker takes
+    qsizetype m_head = 0;     // the file whose events are handed out now
+    qsizetype m_nextFile = 0; // the next file a worker takes
     std::vector<std::thread> m_workers;
 };
 

@@ -45,10 +45,10 @@ private:
     std::string_view valueBytes(qsizetype row) const;
 
     bool m_withFilename = false;
-    QStringList m_paths;              // each file once
-    std::vector<quint32> m_rowPath;   // index into m_paths, per row
-    std::string m_text;               // every value, UTF-8, back to back
-    std::vector<std::size_t> m_ends;  // end of each row's value in m_text
+    QStringList m_paths;             // each file once
+    std::vector<quint32> m_rowPath;  // index into m_paths, per row
+    std::string m_text;              // every value, UTF-8, back to back
+    std::vector<std::size_t> m_ends; // end of each row's value in m_text
     std::vector<bool> m_checked;
 };
 

@@ -15,8 +15,7 @@
 
 namespace tagmill::detail {
 
-template <typename Char>
-struct TagPatterns {
+template <typename Char> struct TagPatterns {
     std::basic_string<Char> opening; // "<" + tag, folded
     std::basic_string<Char> closing; // "</" + tag + ">", folded
 };

@@ -4,8 +4,7 @@ namespace tagmill::detail {
 
 namespace {
 
-template <typename Char>
-TagPatterns<Char> patternsFrom(const std::basic_string<Char>& foldedTag) {
+template <typename Char> TagPatterns<Char> patternsFrom(const std::basic_string<Char>& foldedTag) {
     const std::basic_string<Char> lt(1, Char('<'));
     return {lt + foldedTag, lt + Char('/') + foldedTag + Char('>')};
 }

@@ -39,12 +39,12 @@ std::size_t findWithSse2(std::string_view text, std::size_t& i, std::string_view
     const __m128i lastFold = _mm_set1_epi8(isAsciiLetter(last) ? 0x20 : 0);
     const char* data = text.data();
     for (; i + 15 <= lastStart; i += 16) {
-        const __m128i a = _mm_or_si128(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), firstFold);
+        const __m128i a =
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), firstFold);
         const __m128i b = _mm_or_si128(
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + m - 1)), lastFold);
-        unsigned mask = unsigned(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, firstVec), _mm_cmpeq_epi8(b, lastVec))));
+        unsigned mask = unsigned(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(a, firstVec), _mm_cmpeq_epi8(b, lastVec))));
         while (mask != 0) {
             const std::size_t at = i + std::size_t(__builtin_ctz(mask));
             if (matchesAt(text, at, pattern))

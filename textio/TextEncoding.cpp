@@ -81,7 +81,8 @@ QString decodeWindows1252(QByteArrayView bytes) {
 }
 
 QString decodeNarrow(QByteArrayView bytes) {
-    return isValidUtf8({bytes.data(), std::size_t(bytes.size())}) ? QString::fromUtf8(bytes) : decodeWindows1252(bytes);
+    return isValidUtf8({bytes.data(), std::size_t(bytes.size())}) ? QString::fromUtf8(bytes)
+                                                                  : decodeWindows1252(bytes);
 }
 
 QString decodeText(QByteArrayView bytes, TextEncoding encoding) {

@@ -49,7 +49,8 @@ bool skipSequence(std::string_view bytes, std::size_t& i) {
 // How many of the 16 bytes at p are ASCII before the first that is not (16 when all are).
 std::size_t asciiPrefix(const char* p) {
 #if defined(__SSE2__)
-    const unsigned mask = unsigned(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+    const unsigned mask =
+        unsigned(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
     return mask == 0 ? 16 : std::size_t(__builtin_ctz(mask));
 #else
     std::size_t n = 0;

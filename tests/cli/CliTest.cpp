@@ -76,18 +76,22 @@ TEST_F(Cli, JsonLinesEscapeExactly) {
     const Result r = runCli({"--option", "2", "--tag", "V", file});
     EXPECT_EQ(r.status, 0);
     const QByteArray entry = file.toUtf8();
-    EXPECT_EQ(r.out, "{\"file\":\"" + entry +
-                         "\",\"value\":\"\\\"\\\\\\r\\n\\t\\b\\f\\u0001\\u001f caf\xC3\xA9 \x7f/\"}\n"
-                         "{\"file\":\"" + entry + "\",\"value\":\"\"}\n");
+    EXPECT_EQ(r.out,
+              "{\"file\":\"" + entry +
+                  "\",\"value\":\"\\\"\\\\\\r\\n\\t\\b\\f\\u0001\\u001f caf\xC3\xA9 \x7f/\"}\n"
+                  "{\"file\":\"" +
+                  entry + "\",\"value\":\"\"}\n");
     EXPECT_TRUE(r.err.isEmpty());
 }
 
 TEST_F(Cli, CsvQuotesOnlyWhereNeeded) {
-    const QString file = write("c,1.xml", "<v>plain</v><v>a,b</v><v>say \"hi\"</v><v>l1\r\nl2</v><v></v>");
+    const QString file =
+        write("c,1.xml", "<v>plain</v><v>a,b</v><v>say \"hi\"</v><v>l1\r\nl2</v><v></v>");
     const QByteArray quotedEntry = "\"" + file.toUtf8() + "\"";
     const Result plain = runCli({"--format", "csv", "--option", "2", "--tag", "v", file});
     EXPECT_EQ(plain.status, 0);
-    EXPECT_EQ(plain.out, "Results\r\nplain\r\n\"a,b\"\r\n\"say \"\"hi\"\"\"\r\n\"l1\r\nl2\"\r\n\r\n");
+    EXPECT_EQ(plain.out,
+              "Results\r\nplain\r\n\"a,b\"\r\n\"say \"\"hi\"\"\"\r\n\"l1\r\nl2\"\r\n\r\n");
     const Result named = runCli({"--format=csv", "--with-filename", "--option=2", "--tag=v", file});
     EXPECT_EQ(named.out.left(named.out.indexOf("\r\n", 18) + 2),
               "Filename,Results\r\n" + quotedEntry + ",plain\r\n");
@@ -97,7 +101,8 @@ TEST_F(Cli, FailuresAreReportedPerFileAndTheRunGoesOn) {
     const QString good = write("good.xml", "<x>1</x>");
     const QString bad = write("bad.xml", "<x</x><x>2</x>");
     const QString missing = m_dir.filePath("missing.xml");
-    const Result r = runCli({"--option", "2", "--tag", "x", "--format", "csv", missing, good, bad, good});
+    const Result r =
+        runCli({"--option", "2", "--tag", "x", "--format", "csv", missing, good, bad, good});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Results\r\n1\r\n2\r\n1\r\n");
     const QList<QByteArray> lines = r.err.split('\n');

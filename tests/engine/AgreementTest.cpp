@@ -28,13 +28,14 @@ struct Collected : FileSink {
     void failure(const QString&) override { ++failures; }
 };
 
-const QList<QStringList> TagSets{{"td"},     {"a", "td"}, {"préis"}, {""},     {"<td>"},
-                                 {"td "},    {"item", "TD"}, {"ß", "x"}, {"td2", "a"}};
+const QList<QStringList> TagSets{{"td"},  {"a", "td"},    {"préis"},  {""},        {"<td>"},
+                                 {"td "}, {"item", "TD"}, {"ß", "x"}, {"td2", "a"}};
 
 const ExtractionOption Options[] = {ExtractionOption::TagAndValue, ExtractionOption::ValueOnly,
                                     ExtractionOption::WholeLine, ExtractionOption::Quoted};
 
-QString describe(const QString& text, FileForm form, ExtractionOption option, const QStringList& tags) {
+QString describe(const QString& text, FileForm form, ExtractionOption option,
+                 const QStringList& tags) {
     return QString("form %1, option %2, tags [%3], text %4")
         .arg(int(form))
         .arg(int(option))
@@ -53,7 +54,8 @@ void checkFile(const QString& text, FileForm form, const QString& path) {
     // The text as the program decodes it: Windows-1252 bytes that happen to be valid UTF-8 are
     // read as UTF-8, so the oracle works on the decoded text, not on the generated one.
     const TextEncoding encoding = encodingFromMark(*bytes, bytes->size());
-    const QString decoded = decodeText(QByteArrayView(*bytes).sliced(markLength(encoding)), encoding);
+    const QString decoded =
+        decodeText(QByteArrayView(*bytes).sliced(markLength(encoding)), encoding);
 
     for (const QStringList& tags : TagSets) {
         for (ExtractionOption option : Options) {
@@ -67,8 +69,8 @@ void checkFile(const QString& text, FileForm form, const QString& path) {
 
             QStringList viaReaders;
             int readerFailures = 0;
-            const QStringList units = option == ExtractionOption::WholeLine ? LoadFileLines(path)
-                                                                             : LoadFileBlocks(path);
+            const QStringList units =
+                option == ExtractionOption::WholeLine ? LoadFileLines(path) : LoadFileBlocks(path);
             ExtractValues(
                 option, units, tags, [&](const QString& v) { viaReaders.append(v); }, [] {},
                 [&](const QString&) { ++readerFailures; });

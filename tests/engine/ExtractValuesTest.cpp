@@ -15,8 +15,8 @@ struct Outcome {
 Outcome extract(ExtractionOption option, const QStringList& units, const QStringList& tags) {
     Outcome out;
     ExtractValues(
-        option, units, tags, [&](const QString& v) { out.values.append(v); },
-        [&] { ++out.yields; }, [&](const QString& d) { out.failures.append(d); });
+        option, units, tags, [&](const QString& v) { out.values.append(v); }, [&] { ++out.yields; },
+        [&](const QString& d) { out.failures.append(d); });
     return out;
 }
 
@@ -68,10 +68,10 @@ TEST(ExtractValues, WorkedExamples) {
         EXPECT_EQ(extract(ExtractionOption::TagAndValue, {text}, tags).values, ex.option1);
         EXPECT_EQ(extract(ExtractionOption::ValueOnly, {text}, tags).values, ex.option2);
         EXPECT_EQ(extract(ExtractionOption::Quoted, {text}, tags).values, ex.option4);
-        const QStringList line = text.contains("<" + tags[0], Qt::CaseInsensitive) &&
-                                         !text.contains(QChar(0x212A))
-                                     ? QStringList{text}
-                                     : QStringList{};
+        const QStringList line =
+            text.contains("<" + tags[0], Qt::CaseInsensitive) && !text.contains(QChar(0x212A))
+                ? QStringList{text}
+                : QStringList{};
         EXPECT_EQ(extract(ExtractionOption::WholeLine, {text}, tags).values, line);
     }
 }

@@ -33,8 +33,9 @@ protected:
             if (event.isFailure())
                 rows.push_back({event.fileIndex, "!" + event.failure});
             for (std::size_t i = 0; i < event.values.count(); ++i)
-                rows.push_back({event.fileIndex, QString::fromUtf8(event.values.value(i).data(),
-                                                                   qsizetype(event.values.value(i).size()))});
+                rows.push_back(
+                    {event.fileIndex, QString::fromUtf8(event.values.value(i).data(),
+                                                        qsizetype(event.values.value(i).size()))});
         }
         return rows;
     }
@@ -73,7 +74,8 @@ TEST_F(ExtractionRunTest, FailedFilesAreReportedAndTheRunGoesOn) {
     const QString good = write("good.xml", "<a>1</a>");
     const QString empty = write("empty.xml", "");
     const QString missing = m_dir.filePath("missing.xml");
-    ExtractionRun run({{missing, good, empty, m_dir.path(), good}, {"a"}, ExtractionOption::ValueOnly});
+    ExtractionRun run(
+        {{missing, good, empty, m_dir.path(), good}, {"a"}, ExtractionOption::ValueOnly});
     const std::vector<Row> rows = drain(run);
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0], (Row{0, "!No such file or directory"}));

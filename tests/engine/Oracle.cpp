@@ -76,7 +76,8 @@ void betweenTags(const QString& unit, const QString& tag, bool includeTags, Orac
                 int e = inStrRev(raw, "</", int(raw.size()));
                 if (e < 2)
                     e = -1;
-                const int t = (e == -1 ? inStrRev(raw, ">", int(raw.size())) : inStrRev(raw, ">", e)) + 1;
+                const int t =
+                    (e == -1 ? inStrRev(raw, ">", int(raw.size())) : inStrRev(raw, ">", e)) + 1;
                 if (e == -1)
                     e = int(raw.size()) + 1;
                 r.values.append(raw.mid(t - 1, e - t));

@@ -4,8 +4,8 @@
 
 #include <QByteArray>
 #include <QRandomGenerator>
-#include <QStringEncoder>
 #include <QString>
+#include <QStringEncoder>
 #include <QStringList>
 
 #include <optional>
@@ -14,10 +14,13 @@ namespace tagmill::test {
 
 inline QString randomMarkup(QRandomGenerator& random, int fragments) {
     static const QStringList pieces{
-        "<", ">", "</", "/>", "\"", "'", " ", "\r\n", "\n", "\r", "\t", "x", "hi", "é", "€",
-        "ß", "Ä", "td", "TD", "Td", "td2", "tdata", "préis", "PRÉIS", "a", "A", "item", "id=",
-        "<td>", "</td>", "<TD ", "</Td>", "<préis>", "</PRÉIS>", "<a>", "</a>", "<item id=\"",
-        "<x/>", "</td >", "</>", "<!-- c -->", "<td2>v</td2>", "<Item>", "</ITEM>"};
+        "<",      ">",           "</",    "/>",     "\"",      "'",          " ",
+        "\r\n",   "\n",          "\r",    "\t",     "x",       "hi",         "é",
+        "€",      "ß",           "Ä",     "td",     "TD",      "Td",         "td2",
+        "tdata",  "préis",       "PRÉIS", "a",      "A",       "item",       "id=",
+        "<td>",   "</td>",       "<TD ",  "</Td>",  "<préis>", "</PRÉIS>",   "<a>",
+        "</a>",   "<item id=\"", "<x/>",  "</td >", "</>",     "<!-- c -->", "<td2>v</td2>",
+        "<Item>", "</ITEM>"};
     QString text;
     for (int i = 0; i < fragments; ++i)
         text += pieces[random.bounded(int(pieces.size()))];
@@ -25,8 +28,8 @@ inline QString randomMarkup(QRandomGenerator& random, int fragments) {
 }
 
 enum class FileForm { Utf8, Utf8Mark, Utf16LE, Utf16BE, Utf32LE, Utf32BE, Windows1252 };
-inline const FileForm AllFileForms[] = {FileForm::Utf8,    FileForm::Utf8Mark, FileForm::Utf16LE,
-                                        FileForm::Utf16BE, FileForm::Utf32LE,  FileForm::Utf32BE,
+inline const FileForm AllFileForms[] = {FileForm::Utf8,       FileForm::Utf8Mark, FileForm::Utf16LE,
+                                        FileForm::Utf16BE,    FileForm::Utf32LE,  FileForm::Utf32BE,
                                         FileForm::Windows1252};
 
 /// The file bytes holding text in that form; nothing when the text cannot be written in it.

@@ -39,7 +39,8 @@ TEST(ResultsTable, RowsKeepPathValueAndAnUntickedCheckState) {
     table.appendValues("/data/b.xml", batchOf({"2"}));
     ASSERT_EQ(table.rowCount(), 4);
     EXPECT_EQ(table.data(table.index(0, 0), Qt::DisplayRole).toString(), "/data/a.xml");
-    EXPECT_EQ(table.data(table.index(2, 1), Qt::DisplayRole).toString(), QString::fromUtf8("café\r\nx"));
+    EXPECT_EQ(table.data(table.index(2, 1), Qt::DisplayRole).toString(),
+              QString::fromUtf8("café\r\nx"));
     EXPECT_EQ(table.data(table.index(1, 1), Qt::DisplayRole).toString(), "");
     EXPECT_EQ(table.path(3), "/data/b.xml");
     for (int row = 0; row < 4; ++row)

@@ -1,5 +1,5 @@
-#include "textio/FileError.h"
 #include "textio/FileReaders.h"
+#include "textio/FileError.h"
 
 #include <QFile>
 #include <QStringEncoder>
@@ -25,7 +25,8 @@ protected:
 };
 
 TEST_F(FileReaders, EmptyAndMarkOnlyFilesGiveOneEmptyString) {
-    for (const QByteArray& bytes : {QByteArray(), QByteArray("\xEF\xBB\xBF"), QByteArray("\xFF\xFE")}) {
+    for (const QByteArray& bytes :
+         {QByteArray(), QByteArray("\xEF\xBB\xBF"), QByteArray("\xFF\xFE")}) {
         const QString path = write(bytes);
         EXPECT_EQ(LoadFileBlocks(path), QStringList{QString()}) << bytes.toHex().constData();
         EXPECT_EQ(LoadFileLines(path), QStringList{QString()}) << bytes.toHex().constData();
