@@ -90,9 +90,7 @@ void extractLinesWithTag(std::basic_string_view<Char> text, const TagPatterns<Ch
         std::size_t start = hit;
         while (start > 0 && !isLineBreak(char16_t(text[start - 1])))
             --start;
-        std::size_t end = hit;
-        while (end < text.size() && !isLineBreak(char16_t(text[end])))
-            ++end;
+        const std::size_t end = findLineBreak(text, hit);
         sink.value(start, end - start);
         pos = end + 1;
     }

@@ -1,10 +1,13 @@
 #include "engine/TextSearch.h"
 
+#include "engine/ByteScan.h"
+#include "engine/ByteScanIsa.h"
+
 #include <QChar>
 
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
 #include <emmintrin.h>
 #endif
 
@@ -12,49 +15,46 @@ namespace tagmill::detail {
 
 namespace {
 
-template <typename Char>
-bool matchesAt(std::basic_string_view<Char> text, std::size_t at,
-               std::basic_string_view<Char> pattern) {
+constexpr auto npos = std::string_view::npos;
+
+#if defined(__x86_64__)
+struct Sse2 {
+    static constexpr std::size_t Width = 16;
+    static __m128i set1(char c) { return _mm_set1_epi8(c); }
+    static __m128i load(const char* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    }
+    static __m128i or_(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
+    static unsigned long long eq(__m128i a, __m128i b) {
+        return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(a, b)));
+    }
+};
+
+const bool HasAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+std::size_t vectorFindFolded(std::string_view text, std::size_t& i, std::string_view pattern) {
+#if defined(__x86_64__)
+    return HasAvx2 ? scanFoldedAvx2(text, i, pattern) : scanFolded<Sse2>(text, i, pattern);
+#else
+    return npos;
+#endif
+}
+
+std::size_t vectorFindLineBreak(std::string_view text, std::size_t& i) {
+#if defined(__x86_64__)
+    return HasAvx2 ? scanLineBreakAvx2(text, i) : scanLineBreak<Sse2>(text, i);
+#else
+    return npos;
+#endif
+}
+
+std::size_t wideMatchesAt(std::u16string_view text, std::size_t at, std::u16string_view pattern) {
     for (std::size_t k = 0; k < pattern.size(); ++k)
         if (foldUnit(text[at + k]) != pattern[k])
             return false;
     return true;
 }
-
-bool isAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-#if defined(__SSE2__)
-// Tests 16 candidate starts at once on the pattern's first and last byte, then checks the few
-// survivors in full. Setting bit 0x20 folds ASCII case for pattern bytes that are letters.
-std::size_t findWithSse2(std::string_view text, std::size_t& i, std::string_view pattern) {
-    const std::size_t m = pattern.size();
-    const std::size_t lastStart = text.size() - m;
-    const char first = pattern[0];
-    const char last = pattern[m - 1];
-    const __m128i firstVec = _mm_set1_epi8(first);
-    const __m128i lastVec = _mm_set1_epi8(last);
-    const __m128i firstFold = _mm_set1_epi8(isAsciiLetter(first) ? 0x20 : 0);
-    const __m128i lastFold = _mm_set1_epi8(isAsciiLetter(last) ? 0x20 : 0);
-    const char* data = text.data();
-    for (; i + 15 <= lastStart; i += 16) {
-        const __m128i a =
-            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), firstFold);
-        const __m128i b = _mm_or_si128(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + m - 1)), lastFold);
-        unsigned mask = unsigned(_mm_movemask_epi8(
-            _mm_and_si128(_mm_cmpeq_epi8(a, firstVec), _mm_cmpeq_epi8(b, lastVec))));
-        while (mask != 0) {
-            const std::size_t at = i + std::size_t(__builtin_ctz(mask));
-            if (matchesAt(text, at, pattern))
-                return at;
-            mask &= mask - 1;
-        }
-    }
-    return std::string_view::npos;
-}
-#endif
 
 } // namespace
 
@@ -68,23 +68,20 @@ char16_t foldUnit(char16_t c) {
 std::size_t findFolded(std::string_view text, std::size_t from, std::string_view pattern) {
     const std::size_t m = pattern.size();
     if (from > text.size() || m > text.size() - from)
-        return std::string_view::npos;
+        return npos;
     if (m == 0)
         return from;
     if (m == 1 && !isAsciiLetter(pattern[0])) {
         const void* hit = std::memchr(text.data() + from, pattern[0], text.size() - from);
-        return hit ? std::size_t(static_cast<const char*>(hit) - text.data())
-                   : std::string_view::npos;
+        return hit ? std::size_t(static_cast<const char*>(hit) - text.data()) : npos;
     }
     std::size_t i = from;
-#if defined(__SSE2__)
-    if (const std::size_t at = findWithSse2(text, i, pattern); at != std::string_view::npos)
+    if (const std::size_t at = vectorFindFolded(text, i, pattern); at != npos)
         return at;
-#endif
     for (; i + m <= text.size(); ++i)
-        if (matchesAt(text, i, pattern))
+        if (matchesFoldedAt(text, i, pattern))
             return i;
-    return std::string_view::npos;
+    return npos;
 }
 
 std::size_t findFolded(std::u16string_view text, std::size_t from, std::u16string_view pattern) {
@@ -92,9 +89,26 @@ std::size_t findFolded(std::u16string_view text, std::size_t from, std::u16strin
     if (from > text.size() || m > text.size() - from)
         return std::u16string_view::npos;
     for (std::size_t i = from; i + m <= text.size(); ++i)
-        if (matchesAt(text, i, pattern))
+        if (wideMatchesAt(text, i, pattern))
             return i;
     return std::u16string_view::npos;
+}
+
+std::size_t findLineBreak(std::string_view text, std::size_t from) {
+    std::size_t i = from;
+    if (const std::size_t at = vectorFindLineBreak(text, i); at != npos)
+        return at;
+    for (; i < text.size(); ++i)
+        if (text[i] == '\r' || text[i] == '\n')
+            return i;
+    return text.size();
+}
+
+std::size_t findLineBreak(std::u16string_view text, std::size_t from) {
+    for (std::size_t i = from; i < text.size(); ++i)
+        if (text[i] == u'\r' || text[i] == u'\n')
+            return i;
+    return text.size();
 }
 
 } // namespace tagmill::detail

@@ -21,4 +21,8 @@ std::size_t findFolded(std::string_view text, std::size_t from, std::string_view
 std::size_t findFolded(std::u16string_view text, std::size_t from,
                        std::u16string_view foldedPattern);
 
+/// Position of the first CR or LF at or after `from`; the text's length when there is none.
+std::size_t findLineBreak(std::string_view text, std::size_t from);
+std::size_t findLineBreak(std::u16string_view text, std::size_t from);
+
 } // namespace tagmill::detail
