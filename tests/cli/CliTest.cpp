@@ -4,11 +4,11 @@
 #include "engine/RandomCorpus.h"
 #include "textio/TextEncoding.h"
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
+
+#include "TempFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -30,16 +30,8 @@ Result runCli(const QStringList& arguments) {
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-class Cli : public ::testing::Test {
+class Cli : public test::TempFiles {
 protected:
-    QString write(const QString& name, const QByteArray& bytes) {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
-    }
-    QTemporaryDir m_dir;
 };
 
 const QByteArray UsageLine =
@@ -100,7 +92,7 @@ TEST_F(Cli, CsvQuotesOnlyWhereNeeded) {
 TEST_F(Cli, FailuresAreReportedPerFileAndTheRunGoesOn) {
     const QString good = write("good.xml", "<x>1</x>");
     const QString bad = write("bad.xml", "<x</x><x>2</x>");
-    const QString missing = m_dir.filePath("missing.xml");
+    const QString missing = pathOf("missing.xml");
     const Result r =
         runCli({"--option", "2", "--tag", "x", "--format", "csv", missing, good, bad, good});
     EXPECT_EQ(r.status, 1);

@@ -1,8 +1,8 @@
 #include "engine/ExtractionRun.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+
+#include "TempFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +10,8 @@ using namespace tagmill;
 
 namespace {
 
-class ExtractionRunTest : public ::testing::Test {
+class ExtractionRunTest : public test::TempFiles {
 protected:
-    QString write(const QString& name, const QByteArray& bytes) {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
-    }
-
     struct Row {
         qsizetype file;
         QString text; // the value, or "!" + description for a failure
@@ -39,8 +31,6 @@ protected:
         }
         return rows;
     }
-
-    QTemporaryDir m_dir;
 };
 
 TEST_F(ExtractionRunTest, PreconditionsInOrder) {
@@ -73,9 +63,9 @@ TEST_F(ExtractionRunTest, RowsComeInFileOrderWhateverTheFileSizes) {
 TEST_F(ExtractionRunTest, FailedFilesAreReportedAndTheRunGoesOn) {
     const QString good = write("good.xml", "<a>1</a>");
     const QString empty = write("empty.xml", "");
-    const QString missing = m_dir.filePath("missing.xml");
+    const QString missing = pathOf("missing.xml");
     ExtractionRun run(
-        {{missing, good, empty, m_dir.path(), good}, {"a"}, ExtractionOption::ValueOnly});
+        {{missing, good, empty, pathOf("."), good}, {"a"}, ExtractionOption::ValueOnly});
     const std::vector<Row> rows = drain(run);
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0], (Row{0, "!No such file or directory"}));

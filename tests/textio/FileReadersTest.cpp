@@ -1,9 +1,9 @@
 #include "textio/FileReaders.h"
 #include "textio/FileError.h"
 
-#include <QFile>
 #include <QStringEncoder>
-#include <QTemporaryDir>
+
+#include "TempFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +11,11 @@ using namespace tagmill;
 
 namespace {
 
-class FileReaders : public ::testing::Test {
+class FileReaders : public test::TempFiles {
 protected:
     QString write(const QByteArray& bytes) {
-        const QString path = m_dir.filePath(QString("f%1").arg(m_count++));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
+        return TempFiles::write(QString("f%1").arg(m_count++), bytes);
     }
-    QTemporaryDir m_dir;
     int m_count = 0;
 };
 
@@ -80,7 +75,7 @@ TEST_F(FileReaders, EncodingsDecodeByTheirMark) {
 }
 
 TEST_F(FileReaders, MissingFileFailsAndFileExistsNeverDoes) {
-    const QString missing = m_dir.filePath("missing.xml");
+    const QString missing = pathOf("missing.xml");
     EXPECT_THROW(LoadFileBlocks(missing), FileError);
     EXPECT_THROW(LoadFileLines(missing), FileError);
     EXPECT_FALSE(FileExists(missing));
