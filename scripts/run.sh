@@ -4,5 +4,4 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/deps.sh"
 "$top/scripts/build.sh"
-cd "$top/build/bin"
-exec ./tagmill-cli --option 2 --tag price --tag name --with-filename --format csv Samples/*
+exec "$top/build/bin/tagmill"

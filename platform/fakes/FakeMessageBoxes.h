@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/MessageBoxes.h"
+
+#include <deque>
+#include <vector>
+
+namespace tagmill::platform {
+
+/// Records every box shown and answers with scripted buttons; without a script it presses the
+/// first button (OK or Yes).
+class FakeMessageBoxes : public MessageBoxes {
+public:
+    MessageAnswer show(const Message& message) override {
+        shown.push_back(message);
+        if (!answers.empty()) {
+            const MessageAnswer answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        return message.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+
+    std::vector<Message> shown;
+    std::deque<MessageAnswer> answers;
+};
+
+} // namespace tagmill::platform

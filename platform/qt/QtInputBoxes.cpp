@@ -1,0 +1,18 @@
+#include "platform/qt/QtInputBoxes.h"
+
+#include <QApplication>
+#include <QInputDialog>
+
+namespace tagmill::platform {
+
+std::optional<QString> QtInputBoxes::ask(const QString& title, const QString& prompt,
+                                         const QString& preset) {
+    bool accepted = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+                                               QLineEdit::Normal, preset, &accepted);
+    if (!accepted)
+        return std::nullopt;
+    return text;
+}
+
+} // namespace tagmill::platform

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+namespace tagmill {
+
+/// The title of message boxes: the product name cut word by word, at least once, until it is
+/// at most 40 characters long. A name without a blank stays whole.
+QString applicationTitle(const QString& productName);
+
+} // namespace tagmill

@@ -1,0 +1,90 @@
+#include "shell/Form1.h"
+
+#include "shell/ReportView.h"
+#include "shell/RunPump.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace tagmill {
+
+using platform::Pointer;
+
+Form1::Form1(platform::Desktop desktop, QString programFolder, QWidget* parent)
+    : QWidget(parent), m_desktop(desktop), m_programFolder(std::move(programFolder)),
+      m_settings(desktop.settings) {
+    buildControls();
+}
+
+Form1::~Form1() = default;
+
+void Form1::connectCommands() {
+    const auto onClick = [this](int number, auto handler) {
+        connect(m_pushButton[std::size_t(number)], &QPushButton::clicked, this, handler);
+    };
+    onClick(2, &Form1::PushButton2_Click);
+    onClick(7, &Form1::PushButton7_Click);
+    onClick(9, &Form1::PushButton9_Click);
+    onClick(10, &Form1::PushButton10_Click);
+    onClick(15, [this] { optionHelp_Click(15, 1); });
+    onClick(18, [this] { optionHelp_Click(18, 2); });
+    onClick(19, [this] { optionHelp_Click(19, 3); });
+    onClick(20, [this] { optionHelp_Click(20, 4); });
+    onClick(21, &Form1::PushButton21_Click);
+    for (int number = 1; number < int(m_option.size()); ++number)
+        connect(m_option[std::size_t(number)], &QRadioButton::clicked, this,
+                [this, number] { Option_Click(number); });
+    connect(m_check1, &QCheckBox::clicked, this, &Form1::Check1_Click);
+}
+
+// Buttons show the hand and the surfaces around them the arrow. A move is reported by the
+// control under the pointer alone, so a button inside a frame never passes it on to the frame.
+void Form1::watchHover() {
+    QList<QWidget*> watched{this,
+                            m_frame1,
+                            m_frame2,
+                            m_listView1->viewport(),
+                            m_listView2->viewport(),
+                            m_listView3->viewport()};
+    for (std::size_t number = 1; number < m_pushButton.size(); ++number)
+        watched.append(m_pushButton[number]);
+    for (QWidget* widget : watched) {
+        widget->setMouseTracking(true);
+        widget->setAttribute(Qt::WA_NoMousePropagation);
+        widget->installEventFilter(this);
+    }
+    for (std::size_t number = 1; number < m_option.size(); ++number)
+        m_option[number]->setAttribute(Qt::WA_NoMousePropagation);
+    m_check1->setAttribute(Qt::WA_NoMousePropagation);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    // The hourglass stays wherever the pointer goes while a long command works.
+    if (event->type() == QEvent::MouseMove && !isBusy())
+        setPointer(qobject_cast<QPushButton*>(watched) ? Pointer::Custom : Pointer::Arrow);
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    Form_QueryUnload();
+    event->accept();
+}
+
+ErrorTrap Form1::errorTrap(const QString& procedure) {
+    return ErrorTrap(m_desktop.messages, "Form1." + procedure);
+}
+
+void Form1::say(const QString& text) {
+    m_desktop.messages.show(
+        {m_applicationTitle, text, platform::MessageButtons::Ok, platform::MessageIcon::None});
+}
+
+void Form1::setPointer(Pointer pointer) {
+    m_pointer = pointer;
+    m_desktop.pointers.show(*this, pointer);
+}
+
+} // namespace tagmill

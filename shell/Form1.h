@@ -1,0 +1,113 @@
+#pragma once
+
+#include "engine/ExtractionRun.h"
+#include "engine/ResultsTable.h"
+#include "platform/Desktop.h"
+#include "shell/EntryListModel.h"
+#include "shell/ErrorTrap.h"
+#include "shell/Settings.h"
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+
+namespace tagmill {
+
+class ReportView;
+class RunPump;
+
+/// The main window: the file list, the tag list, the extraction options, the results table and
+/// every command button. Closing it saves the tag list and ends the program.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    /// programFolder holds the skin x/o.cjs and the hand pointer HAND-M.CUR.
+    Form1(platform::Desktop desktop, QString programFolder, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    /// The opening sequence: restores the saved state and shows the window, centred.
+    void Form_Load();
+
+    platform::Pointer pointer() const { return m_pointer; }
+    /// The hourglass is showing: a long command is at work.
+    bool isBusy() const { return m_pointer == platform::Pointer::Busy; }
+    const QString& applicationTitle() const { return m_applicationTitle; }
+
+    EntryListModel& fileList() { return m_files; }
+    EntryListModel& tagList() { return m_tags; }
+    ResultsTable& results() { return m_results; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Building the window (Form1Layout.cpp).
+    void buildControls();
+    void buildLists();
+    void buildFrames();
+    void buildPushButtons();
+    void connectCommands();
+    void watchHover();
+
+    // Opening (Form1Load.cpp).
+    void applySkin();
+    void loadHandPointer();
+    void drawForWebSite();
+    void recordSampleSnapshot();
+    void setCaptionAndTitle();
+    void addListColumns();
+    void restoreTags();
+    void restoreOption();
+    void restoreCheck1();
+    void buildResultsColumns();
+    void showCentred();
+
+    // Commands (Form1Commands.cpp).
+    void PushButton2_Click();
+    void PushButton7_Click();
+    void PushButton9_Click();
+    void PushButton10_Click();
+    void PushButton21_Click();
+    void optionHelp_Click(int pushButton, int option);
+    void Option_Click(int option);
+    void Check1_Click();
+    void Form_QueryUnload();
+    RunInput runInput() const;
+    void startRun(RunInput input);
+    void stopRun();
+    void runFailed(const QString& description);
+    void runEnded();
+
+    ErrorTrap errorTrap(const QString& procedure);
+    void say(const QString& text);
+    void setPointer(platform::Pointer pointer);
+
+    platform::Desktop m_desktop;
+    const QString m_programFolder;
+    Settings m_settings;
+    QString m_applicationTitle;
+    platform::Pointer m_pointer = platform::Pointer::Arrow;
+
+    EntryListModel m_files;
+    EntryListModel m_tags;
+    ResultsTable m_results;
+    std::unique_ptr<RunPump> m_run;
+
+    ReportView* m_listView1 = nullptr;
+    ReportView* m_listView2 = nullptr;
+    ReportView* m_listView3 = nullptr;
+    QGroupBox* m_frame1 = nullptr;
+    QGroupBox* m_frame2 = nullptr;
+    QCheckBox* m_check1 = nullptr;
+    std::array<QRadioButton*, 6> m_option{};     // by number, 1 to 5
+    std::array<QPushButton*, 23> m_pushButton{}; // by number, 1 to 22
+};
+
+} // namespace tagmill

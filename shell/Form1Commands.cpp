@@ -1,0 +1,108 @@
+// The commands behind the window's buttons, option buttons and check box.
+
+#include "shell/Form1.h"
+
+#include "shell/HelpTexts.h"
+#include "shell/RunPump.h"
+#include "shell/SettingValues.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QRadioButton>
+
+namespace tagmill {
+
+using platform::Pointer;
+
+void Form1::PushButton2_Click() {
+    ErrorTrap trap = errorTrap("PushButton2_Click");
+    trap.step(100, [&] { say(generalHelpText()); });
+}
+
+void Form1::optionHelp_Click(int pushButton, int option) {
+    ErrorTrap trap = errorTrap("PushButton" + QString::number(pushButton) + "_Click");
+    trap.step(100, [&] {
+        say(optionHelpText(ExtractionOption(option), m_option[std::size_t(option)]->text()));
+    });
+}
+
+void Form1::PushButton21_Click() {
+    ErrorTrap trap = errorTrap("PushButton21_Click");
+    trap.step(100, [&] { say(tagEntryHelpText()); });
+}
+
+void Form1::PushButton9_Click() {
+    ErrorTrap trap = errorTrap("PushButton9_Click");
+    trap.step(100, [&] { m_results.clearRows(); });
+}
+
+void Form1::PushButton10_Click() {
+    ErrorTrap trap = errorTrap("PushButton10_Click");
+    trap.step(100, [&] { m_tags.clear(); });
+}
+
+// Writing the setting is all an option's click does; the table changes at the next run.
+void Form1::Option_Click(int option) {
+    ErrorTrap trap = errorTrap("Option" + QString::number(option) + "_Click");
+    trap.step(100, [&] { m_settings.WriteSetting(keys::Option, QString::number(option)); });
+}
+
+void Form1::Check1_Click() {
+    ErrorTrap trap = errorTrap("Check1_Click");
+    trap.step(100,
+              [&] { m_settings.WriteSetting(keys::Check1, m_check1->isChecked() ? "1" : "0"); });
+}
+
+void Form1::PushButton7_Click() {
+    ErrorTrap trap = errorTrap("PushButton7_Click");
+    const RunInput input = runInput();
+    if (const QString refusal = runPreconditionMessage(input); !refusal.isEmpty())
+        return trap.step(100, [&] { say(refusal); });
+    trap.step(102, [&] { stopRun(); });
+    trap.step(104, [&] { setPointer(Pointer::Busy); });
+    trap.step(106, [&] { buildResultsColumns(); });
+    trap.step(108, [&] { startRun(input); });
+}
+
+// The run reads what the lists and options hold now; changing them later does not reach it.
+// The first of options 1 to 4 that is selected decides; the hidden option 5 reads no file.
+RunInput Form1::runInput() const {
+    for (int number = 1; number <= 4; ++number) {
+        if (m_option[std::size_t(number)]->isChecked())
+            return {m_files.entries(), m_tags.entries(), ExtractionOption(number)};
+    }
+    return {m_files.entries(), m_tags.entries(), ExtractionOption::Nothing};
+}
+
+void Form1::startRun(RunInput input) {
+    m_run = std::make_unique<RunPump>(
+        std::move(input), m_results, [this](const QString& description) { runFailed(description); },
+        [this] { runEnded(); });
+}
+
+// A new run replaces one still going, so two runs never share the table.
+void Form1::stopRun() {
+    if (!m_run)
+        return;
+    m_run->cancel();
+    m_run.release()->deleteLater();
+}
+
+void Form1::runFailed(const QString& description) {
+    errorTrap("PushButton7_Click").report(110, description);
+}
+
+void Form1::runEnded() {
+    ErrorTrap trap = errorTrap("PushButton7_Click");
+    trap.step(112, [&] { setPointer(Pointer::Arrow); });
+    trap.step(114, [&] { say(QStringLiteral("Done.")); });
+}
+
+void Form1::Form_QueryUnload() {
+    stopRun();
+    ErrorTrap trap = errorTrap("Form_QueryUnload");
+    trap.step(100, [&] { m_settings.WriteSetting(keys::Tags, joinTags(m_tags.entries())); });
+    QCoreApplication::quit();
+}
+
+} // namespace tagmill

@@ -1,0 +1,37 @@
+#include "shell/ReportView.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+namespace tagmill {
+
+ReportView::ReportView(QWidget* parent) : QTableView(parent) {
+    setShowGrid(false);
+    setWordWrap(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    // Fixed row heights keep scrolling through millions of rows cheap.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+}
+
+void ReportView::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex current = currentIndex();
+    const QModelIndex box = current.siblingAtColumn(0);
+    // The check box sits in the first column; a row counts as one, whatever cell is current.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && box.isValid() &&
+        (box.flags() & Qt::ItemIsUserCheckable)) {
+        const bool checked = box.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+        model()->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+} // namespace tagmill
