@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2 xvfb xdotool x11-utils
-    xdg-utils
+    xauth xdg-utils
     "$@"
 )
 

@@ -1,0 +1,211 @@
+#include "FormFixture.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace tagmill;
+using platform::Message;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using platform::Pointer;
+
+namespace {
+
+struct Row {
+    QString path; // empty without the file name column
+    QString value;
+    bool operator==(const Row&) const = default;
+};
+
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << "{" << row.path.toStdString() << ", " << row.value.toStdString() << "}";
+}
+
+Message plainBox(const QString& text) {
+    return {"Tagmill", text, MessageButtons::Ok, MessageIcon::None};
+}
+
+class StartExtractingTest : public FormFixture {
+protected:
+    QString writeInput(const QString& name, const QByteArray& bytes) {
+        return placeFile("input/" + name, bytes);
+    }
+
+    std::vector<Row> rows() const {
+        const ResultsTable& table = m_form->results();
+        std::vector<Row> rows;
+        for (int row = 0; row < table.rowCount(); ++row)
+            rows.push_back({table.withFilename() ? table.path(row) : QString(), table.value(row)});
+        return rows;
+    }
+
+    bool waitForDone() {
+        return QTest::qWaitFor(
+            [&] {
+                return !m_desktop.messages.shown.empty() &&
+                       m_desktop.messages.shown.back().text == "Done.";
+            },
+            20000);
+    }
+
+    // Files with many values, so that a run is still going when the test acts.
+    QStringList manyFiles(int files, int valuesEach) {
+        QStringList paths;
+        for (int f = 0; f < files; ++f) {
+            QByteArray bytes;
+            for (int v = 0; v < valuesEach; ++v)
+                bytes += "<v>" + QByteArray::number(f) + "." + QByteArray::number(v) + "</v>\n";
+            paths << writeInput(QString("f%1.xml").arg(f), bytes);
+        }
+        return paths;
+    }
+};
+
+TEST_F(StartExtractingTest, PreconditionsLeaveEverythingAsItIs) {
+    const struct {
+        QStringList files;
+        QStringList tags;
+        QString message;
+    } cases[] = {
+        {{}, {}, "You forgot to input tag"},
+        {{"a.xml"}, {}, "You forgot to input tag"},
+        {{}, {"td"}, "No files added."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        Form1& form = open();
+        form.fileList().append(c.files);
+        form.tagList().append(c.tags);
+        ValueBatch earlier;
+        earlier.append("earlier");
+        form.results().appendValues("old.xml", earlier);
+        m_desktop.messages.shown.clear();
+        click("PushButton7");
+        QTest::qWait(50);
+        ASSERT_EQ(m_desktop.messages.shown.size(), 1u);
+        EXPECT_EQ(m_desktop.messages.shown[0], plainBox(c.message));
+        EXPECT_EQ(rows(), std::vector<Row>({{"", "earlier"}}));
+        EXPECT_EQ(form.pointer(), Pointer::Arrow);
+    }
+}
+
+TEST_F(StartExtractingTest, RowsForEveryValueThenDone) {
+    const QString a = writeInput("a.xml", "<price>1</price><name>x</name>\r\n<price> 2 </price>");
+    const QString empty = writeInput("empty.xml", "");
+    const QString b = writeInput("b.xml", "<item><price>3</price></item>");
+    const struct {
+        const char* option;
+        bool withFilename;
+        std::vector<Row> rows;
+    } cases[] = {
+        {"Option2",
+         true,
+         {{a, "1"}, {a, " 2 "}, {a, "x"}, {b, "3"}, {a, "1"}, {a, " 2 "}, {a, "x"}}},
+        {"Option1",
+         false,
+         {{"", "<price>1</price>"},
+          {"", "<price> 2 </price>"},
+          {"", "<name>x</name>"},
+          {"", "<price>3</price>"},
+          {"", "<price>1</price>"},
+          {"", "<price> 2 </price>"},
+          {"", "<name>x</name>"}}},
+        {"Option3",
+         false,
+         {{"", "<price>1</price><name>x</name>"},
+          {"", "<price> 2 </price>"},
+          {"", "<price>1</price><name>x</name>"},
+          {"", "<item><price>3</price></item>"},
+          {"", "<price>1</price><name>x</name>"},
+          {"", "<price> 2 </price>"},
+          {"", "<price>1</price><name>x</name>"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.option);
+        m_desktop.messages.shown.clear();
+        m_desktop.pointers.shown.clear();
+        Form1& form = open();
+        form.fileList().append({a, empty, b, a});
+        form.tagList().append({"price", "name"});
+        click(c.option);
+        if (control<QCheckBox>("Check1").isChecked() != c.withFilename)
+            click("Check1");
+        click("PushButton7");
+        ASSERT_TRUE(waitForDone());
+        EXPECT_EQ(rows(), c.rows);
+        EXPECT_EQ(form.results().columnCount(), c.withFilename ? 2 : 1);
+        EXPECT_EQ(m_desktop.messages.shown, std::vector<Message>({plainBox("Done.")}));
+        EXPECT_EQ(m_desktop.pointers.shown, std::vector<Pointer>({Pointer::Busy, Pointer::Arrow}));
+        for (int row = 0; row < form.results().rowCount(); ++row)
+            EXPECT_FALSE(form.results().isChecked(row));
+    }
+}
+
+TEST_F(StartExtractingTest, FileThatCannotBeReadIsReportedAndTheRunGoesOn) {
+    const QString a = writeInput("a.xml", "<v>1</v>");
+    const QString missing = m_programFolder.filePath("input/missing.xml");
+    const QString b = writeInput("b.xml", "<v>2</v>");
+    Form1& form = open();
+    form.fileList().append({a, missing, b});
+    form.tagList().append({"v"});
+    click("Option2");
+    click("PushButton7");
+    ASSERT_TRUE(waitForDone());
+    EXPECT_EQ(rows(), std::vector<Row>({{"", "1"}, {"", "2"}}));
+    ASSERT_EQ(m_desktop.messages.shown.size(), 2u);
+    EXPECT_EQ(m_desktop.messages.shown[0],
+              Message({"Application Error",
+                       "No such file or directory\r\nin Gleaner2021/08/31.Form1.PushButton7_Click "
+                       "at line 110\r\rPlease email screenshot of this message to "
+                       "support@veldcraft.example",
+                       MessageButtons::Ok, MessageIcon::Exclamation}));
+    EXPECT_EQ(form.pointer(), Pointer::Arrow);
+}
+
+TEST_F(StartExtractingTest, HiddenOptionReadsNothing) {
+    m_desktop.settings.values["Option"] = "5";
+    Form1& form = open();
+    form.fileList().append({writeInput("a.xml", "<v>1</v>")});
+    form.tagList().append({"v"});
+    click("PushButton7");
+    ASSERT_TRUE(waitForDone());
+    EXPECT_EQ(form.results().rowCount(), 0);
+    EXPECT_EQ(form.results().columnCount(), 1);
+}
+
+TEST_F(StartExtractingTest, SecondStartReplacesTheRunningOne) {
+    Form1& form = open();
+    const QStringList files = manyFiles(200, 1000);
+    form.fileList().append(files);
+    form.tagList().append({"v"});
+    click("Option2");
+    click("PushButton7");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.results().rowCount() > 0; }));
+    click("PushButton7");
+    ASSERT_TRUE(waitForDone());
+    QTest::qWait(100);
+    EXPECT_EQ(m_desktop.messages.shown, std::vector<Message>({plainBox("Done.")}));
+    ASSERT_EQ(form.results().rowCount(), 200 * 1000);
+    for (int row = 0; row < form.results().rowCount(); row += 997) {
+        const QString expected = QString("%1.%2").arg(row / 1000).arg(row % 1000);
+        ASSERT_EQ(form.results().value(row), expected) << row;
+    }
+}
+
+TEST_F(StartExtractingTest, ClosingDuringARunSavesTheTagsAndStopsIt) {
+    Form1& form = open();
+    form.fileList().append(manyFiles(200, 1000));
+    form.tagList().append({"v", "w"});
+    click("PushButton7");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.results().rowCount() > 0; }));
+    form.close();
+    EXPECT_EQ(m_desktop.settings.values["Tags"], "v||MySeparator12||w");
+    const int rowsAtClose = form.results().rowCount();
+    QTest::qWait(200);
+    EXPECT_EQ(form.results().rowCount(), rowsAtClose);
+    EXPECT_TRUE(m_desktop.messages.shown.empty());
+}
+
+} // namespace
