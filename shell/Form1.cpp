@@ -1,7 +1,6 @@
 #include "shell/Form1.h"
 
 #include "shell/ReportView.h"
-#include "shell/RunPump.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,7 +18,10 @@ Form1::Form1(platform::Desktop desktop, QString programFolder, QWidget* parent)
     buildControls();
 }
 
-Form1::~Form1() = default;
+// The run's workers must stop before the table they fill goes away.
+Form1::~Form1() {
+    stopRun();
+}
 
 void Form1::connectCommands() {
     const auto onClick = [this](int number, auto handler) {

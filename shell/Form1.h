@@ -10,7 +10,6 @@
 #include <QWidget>
 
 #include <array>
-#include <memory>
 
 class QCheckBox;
 class QGroupBox;
@@ -98,7 +97,7 @@ private:
     EntryListModel m_files;
     EntryListModel m_tags;
     ResultsTable m_results;
-    std::unique_ptr<RunPump> m_run;
+    RunPump* m_run = nullptr; // the run going on, a child of the window
 
     ReportView* m_listView1 = nullptr;
     ReportView* m_listView2 = nullptr;

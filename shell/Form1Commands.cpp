@@ -75,17 +75,19 @@ RunInput Form1::runInput() const {
 }
 
 void Form1::startRun(RunInput input) {
-    m_run = std::make_unique<RunPump>(
+    m_run = new RunPump(
         std::move(input), m_results, [this](const QString& description) { runFailed(description); },
-        [this] { runEnded(); });
+        [this] { runEnded(); }, this);
 }
 
-// A new run replaces one still going, so two runs never share the table.
+// A new run replaces one still going, so two runs never share the table. The old pump may be
+// the one that called us from under an error box, so it is deleted once control is back.
 void Form1::stopRun() {
     if (!m_run)
         return;
     m_run->cancel();
-    m_run.release()->deleteLater();
+    m_run->deleteLater();
+    m_run = nullptr;
 }
 
 void Form1::runFailed(const QString& description) {

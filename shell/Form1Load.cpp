@@ -2,7 +2,6 @@
 
 #include "shell/Form1.h"
 
-#include "engine/ExtractionOption.h"
 #include "shell/ApplicationTitle.h"
 #include "shell/ReportView.h"
 #include "shell/SettingValues.h"
@@ -14,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>

@@ -16,8 +16,8 @@ constexpr std::size_t ReadyLimitBytes = 4 * 1024 * 1024;
 } // namespace
 
 RunPump::RunPump(RunInput input, ResultsTable& table, FailureHandler failed,
-                 FinishedHandler finished)
-    : m_run(std::move(input)), m_table(table), m_failed(std::move(failed)),
+                 FinishedHandler finished, QObject* parent)
+    : QObject(parent), m_run(std::move(input)), m_table(table), m_failed(std::move(failed)),
       m_finished(std::move(finished)), m_feeder([this] { feed(); }) {}
 
 RunPump::~RunPump() {

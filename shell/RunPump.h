@@ -25,7 +25,8 @@ public:
     using FinishedHandler = std::function<void()>;
 
     /// Starts the run at once.
-    RunPump(RunInput input, ResultsTable& table, FailureHandler failed, FinishedHandler finished);
+    RunPump(RunInput input, ResultsTable& table, FailureHandler failed, FinishedHandler finished,
+            QObject* parent = nullptr);
     ~RunPump() override;
 
     /// Stops the run for good: no more rows, failures or end.

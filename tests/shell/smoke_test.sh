@@ -18,7 +18,8 @@ cleanup() {
 trap cleanup EXIT
 
 if ! timeout 30 xdotool search --sync --onlyvisible --name '^Tagmill$' >/dev/null; then
-    echo "no window titled Tagmill appeared within 30 seconds" >&2
+    echo "no window titled Tagmill appeared within 30 seconds; the windows shown:" >&2
+    xdotool search --onlyvisible --name '.' getwindowname %@ >&2 || true
     exit 1
 fi
 kill -0 "$pid"
