@@ -55,13 +55,18 @@ void Form1::Check1_Click() {
 
 void Form1::PushButton7_Click() {
     ErrorTrap trap = errorTrap("PushButton7_Click");
-    const RunInput input = runInput();
-    if (const QString refusal = runPreconditionMessage(input); !refusal.isEmpty())
-        return trap.step(100, [&] { say(refusal); });
-    trap.step(102, [&] { stopRun(); });
-    trap.step(104, [&] { setPointer(Pointer::Busy); });
-    trap.step(106, [&] { buildResultsColumns(); });
-    trap.step(108, [&] { startRun(input); });
+    RunInput input;
+    QString refusal;
+    trap.step(100, [&] {
+        input = runInput();
+        refusal = runPreconditionMessage(input);
+    });
+    if (!refusal.isEmpty())
+        return trap.step(102, [&] { say(refusal); });
+    trap.step(104, [&] { stopRun(); });
+    trap.step(106, [&] { setPointer(Pointer::Busy); });
+    trap.step(108, [&] { buildResultsColumns(); });
+    trap.step(110, [&] { startRun(std::move(input)); });
 }
 
 // The run reads what the lists and options hold now; changing them later does not reach it.
@@ -91,13 +96,13 @@ void Form1::stopRun() {
 }
 
 void Form1::runFailed(const QString& description) {
-    errorTrap("PushButton7_Click").report(110, description);
+    errorTrap("PushButton7_Click").report(112, description);
 }
 
 void Form1::runEnded() {
     ErrorTrap trap = errorTrap("PushButton7_Click");
-    trap.step(112, [&] { setPointer(Pointer::Arrow); });
-    trap.step(114, [&] { say(QStringLiteral("Done.")); });
+    trap.step(114, [&] { setPointer(Pointer::Arrow); });
+    trap.step(116, [&] { say(QStringLiteral("Done.")); });
 }
 
 void Form1::Form_QueryUnload() {

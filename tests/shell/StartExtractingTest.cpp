@@ -158,7 +158,7 @@ TEST_F(StartExtractingTest, FileThatCannotBeReadIsReportedAndTheRunGoesOn) {
     EXPECT_EQ(m_desktop.messages.shown[0],
               Message({"Application Error",
                        "No such file or directory\r\nin Gleaner2021/08/31.Form1.PushButton7_Click "
-                       "at line 110\r\rPlease email screenshot of this message to "
+                       "at line 112\r\rPlease email screenshot of this message to "
                        "support@veldcraft.example",
                        MessageButtons::Ok, MessageIcon::Exclamation}));
     EXPECT_EQ(form.pointer(), Pointer::Arrow);
