@@ -31,10 +31,10 @@ void Form1::connectCommands() {
     onClick(7, &Form1::PushButton7_Click);
     onClick(9, &Form1::PushButton9_Click);
     onClick(10, &Form1::PushButton10_Click);
-    onClick(15, [this] { optionHelp_Click(15, 1); });
-    onClick(18, [this] { optionHelp_Click(18, 2); });
-    onClick(19, [this] { optionHelp_Click(19, 3); });
-    onClick(20, [this] { optionHelp_Click(20, 4); });
+    onClick(15, [this] { showOptionHelp(15, 1); });
+    onClick(18, [this] { showOptionHelp(18, 2); });
+    onClick(19, [this] { showOptionHelp(19, 3); });
+    onClick(20, [this] { showOptionHelp(20, 4); });
     onClick(21, &Form1::PushButton21_Click);
     for (int number = 1; number < int(m_option.size()); ++number)
         connect(m_option[std::size_t(number)], &QRadioButton::clicked, this,
@@ -85,6 +85,8 @@ void Form1::say(const QString& text) {
 }
 
 void Form1::setPointer(Pointer pointer) {
+    if (pointer == m_pointer)
+        return;
     m_pointer = pointer;
     m_desktop.pointers.show(*this, pointer);
 }

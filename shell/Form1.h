@@ -74,7 +74,7 @@ private:
     void PushButton9_Click();
     void PushButton10_Click();
     void PushButton21_Click();
-    void optionHelp_Click(int pushButton, int option);
+    void showOptionHelp(int pushButton, int option);
     void Option_Click(int option);
     void Check1_Click();
     void Form_QueryUnload();

@@ -19,7 +19,7 @@ void Form1::PushButton2_Click() {
     trap.step(100, [&] { say(generalHelpText()); });
 }
 
-void Form1::optionHelp_Click(int pushButton, int option) {
+void Form1::showOptionHelp(int pushButton, int option) {
     ErrorTrap trap = errorTrap("PushButton" + QString::number(pushButton) + "_Click");
     trap.step(100, [&] {
         say(optionHelpText(ExtractionOption(option), m_option[std::size_t(option)]->text()));
