@@ -1,9 +1,6 @@
 #include "FormFixture.h"
 
-#include <QCheckBox>
-#include <QHeaderView>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QTableView>

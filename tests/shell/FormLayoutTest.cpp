@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>

@@ -1,8 +1,7 @@
 #include "FormFixture.h"
 
 #include <QCheckBox>
-#include <QElapsedTimer>
-#include <QRadioButton>
+#include <QDeadlineTimer>
 #include <QTest>
 
 using namespace tagmill;
@@ -48,6 +47,15 @@ protected:
                        m_desktop.messages.shown.back().text == "Done.";
             },
             20000);
+    }
+
+    // Returns as soon as the run has delivered its first rows, long before it can end.
+    void waitForFirstRows() {
+        const QDeadlineTimer deadline(20000);
+        while (m_form->results().rowCount() == 0 && !deadline.hasExpired())
+            QCoreApplication::processEvents();
+        ASSERT_GT(m_form->results().rowCount(), 0);
+        ASSERT_TRUE(m_desktop.messages.shown.empty()) << "the run is still going";
     }
 
     // Files with many values, so that a run is still going when the test acts.
@@ -164,6 +172,55 @@ TEST_F(StartExtractingTest, FileThatCannotBeReadIsReportedAndTheRunGoesOn) {
     EXPECT_EQ(form.pointer(), Pointer::Arrow);
 }
 
+// Shows error boxes the way the real one does, with an event loop of its own, and notes how
+// many rows the table had when it opened and when it closed.
+class ModalErrorBoxes : public platform::FakeMessageBoxes {
+public:
+    explicit ModalErrorBoxes(const ResultsTable*& table) : m_table(table) {}
+
+    platform::MessageAnswer show(const Message& message) override {
+        if (message.title == "Application Error") {
+            const int before = m_table->rowCount();
+            QTest::qWait(100);
+            rowsWhileOpen.push_back({before, m_table->rowCount()});
+        }
+        return FakeMessageBoxes::show(message);
+    }
+
+    std::vector<std::pair<int, int>> rowsWhileOpen;
+
+private:
+    const ResultsTable*& m_table;
+};
+
+TEST_F(StartExtractingTest, RunWaitsWhileTheErrorBoxIsOpen) {
+    const ResultsTable* table = nullptr;
+    ModalErrorBoxes boxes(table);
+    const platform::Desktop desktop{boxes,
+                                    m_desktop.inputs,
+                                    m_desktop.files,
+                                    m_desktop.clipboard,
+                                    m_desktop.settings,
+                                    m_desktop.launcher,
+                                    m_desktop.pointers,
+                                    m_desktop.random};
+    Form1 form(desktop, m_programFolder.path());
+    table = &form.results();
+    form.Form_Load();
+    QStringList files = manyFiles(20, 1000);
+    files.insert(10, m_programFolder.filePath("input/missing.xml"));
+    form.fileList().append(files);
+    form.tagList().append({"v"});
+    form.findChild<QAbstractButton*>("Option2")->click();
+    form.findChild<QAbstractButton*>("PushButton7")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.shown.size() == 2; }, 20000));
+    EXPECT_EQ(boxes.shown.back().text, "Done.");
+    ASSERT_EQ(boxes.rowsWhileOpen.size(), 1u);
+    EXPECT_EQ(boxes.rowsWhileOpen[0].first, 10 * 1000) << "the files before the missing one";
+    EXPECT_EQ(boxes.rowsWhileOpen[0].second, 10 * 1000) << "nothing added under the box";
+    EXPECT_EQ(form.results().rowCount(), 20 * 1000);
+}
+
 TEST_F(StartExtractingTest, HiddenOptionReadsNothing) {
     m_desktop.settings.values["Option"] = "5";
     Form1& form = open();
@@ -177,29 +234,28 @@ TEST_F(StartExtractingTest, HiddenOptionReadsNothing) {
 
 TEST_F(StartExtractingTest, SecondStartReplacesTheRunningOne) {
     Form1& form = open();
-    const QStringList files = manyFiles(200, 1000);
-    form.fileList().append(files);
+    form.fileList().append(manyFiles(300, 2000));
     form.tagList().append({"v"});
     click("Option2");
     click("PushButton7");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form.results().rowCount() > 0; }));
+    waitForFirstRows();
     click("PushButton7");
     ASSERT_TRUE(waitForDone());
     QTest::qWait(100);
     EXPECT_EQ(m_desktop.messages.shown, std::vector<Message>({plainBox("Done.")}));
-    ASSERT_EQ(form.results().rowCount(), 200 * 1000);
+    ASSERT_EQ(form.results().rowCount(), 300 * 2000);
     for (int row = 0; row < form.results().rowCount(); row += 997) {
-        const QString expected = QString("%1.%2").arg(row / 1000).arg(row % 1000);
+        const QString expected = QString("%1.%2").arg(row / 2000).arg(row % 2000);
         ASSERT_EQ(form.results().value(row), expected) << row;
     }
 }
 
 TEST_F(StartExtractingTest, ClosingDuringARunSavesTheTagsAndStopsIt) {
     Form1& form = open();
-    form.fileList().append(manyFiles(200, 1000));
+    form.fileList().append(manyFiles(300, 2000));
     form.tagList().append({"v", "w"});
     click("PushButton7");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form.results().rowCount() > 0; }));
+    waitForFirstRows();
     form.close();
     EXPECT_EQ(m_desktop.settings.values["Tags"], "v||MySeparator12||w");
     const int rowsAtClose = form.results().rowCount();
