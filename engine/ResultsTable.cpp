@@ -1,6 +1,29 @@
 #include "engine/ResultsTable.h"
 
+#include <algorithm>
+
 namespace tagmill {
+
+namespace {
+
+constexpr std::size_t BlockBytes = 1 << 20;
+// A row's place: the block index in the high bits, the value's end in the block in the low ones.
+constexpr int EndBits = 40;
+constexpr std::uint64_t EndMask = (std::uint64_t(1) << EndBits) - 1;
+
+std::uint64_t place(std::size_t block, std::size_t end) {
+    return std::uint64_t(block) << EndBits | end;
+}
+
+std::size_t blockOf(std::uint64_t place) {
+    return std::size_t(place >> EndBits);
+}
+
+std::size_t endOf(std::uint64_t place) {
+    return std::size_t(place & EndMask);
+}
+
+} // namespace
 
 ResultsTable::ResultsTable(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -9,7 +32,7 @@ void ResultsTable::resetColumns(bool withFilename) {
     m_withFilename = withFilename;
     m_paths.clear();
     m_rowPath.clear();
-    m_text.clear();
+    m_blocks.clear();
     m_ends.clear();
     m_checked.clear();
     endResetModel();
@@ -28,8 +51,7 @@ void ResultsTable::appendValues(const QString& path, const ValueBatch& values) {
     const int first = rowCount();
     beginInsertRows({}, first, first + int(values.count()) - 1);
     for (std::size_t i = 0; i < values.count(); ++i) {
-        m_text.append(values.value(i));
-        m_ends.push_back(m_text.size());
+        appendText(values.value(i));
         m_rowPath.push_back(pathIndex);
         m_checked.push_back(false);
     }
@@ -42,9 +64,21 @@ int ResultsTable::columnWidthTwips(int column) const {
     return column == 0 ? 7000 : 0;
 }
 
+void ResultsTable::appendText(std::string_view utf8) {
+    if (m_blocks.empty() || m_blocks.back().size() + utf8.size() > m_blocks.back().capacity()) {
+        m_blocks.emplace_back();
+        m_blocks.back().reserve(std::max(BlockBytes, utf8.size()));
+    }
+    m_blocks.back().append(utf8);
+    m_ends.push_back(place(m_blocks.size() - 1, m_blocks.back().size()));
+}
+
 std::string_view ResultsTable::valueBytes(qsizetype row) const {
-    const std::size_t begin = row == 0 ? 0 : m_ends[std::size_t(row - 1)];
-    return std::string_view(m_text).substr(begin, m_ends[std::size_t(row)] - begin);
+    const std::uint64_t here = m_ends[std::size_t(row)];
+    const bool sameBlockAsPrevious =
+        row > 0 && blockOf(m_ends[std::size_t(row - 1)]) == blockOf(here);
+    const std::size_t begin = sameBlockAsPrevious ? endOf(m_ends[std::size_t(row - 1)]) : 0;
+    return std::string_view(m_blocks[blockOf(here)]).substr(begin, endOf(here) - begin);
 }
 
 QString ResultsTable::value(qsizetype row) const {

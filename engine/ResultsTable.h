@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -43,12 +44,15 @@ public:
 
 private:
     std::string_view valueBytes(qsizetype row) const;
+    void appendText(std::string_view utf8);
 
     bool m_withFilename = false;
-    QStringList m_paths;             // each file once
-    std::vector<quint32> m_rowPath;  // index into m_paths, per row
-    std::string m_text;              // every value, UTF-8, back to back
-    std::vector<std::size_t> m_ends; // end of each row's value in m_text
+    QStringList m_paths;            // each file once
+    std::vector<quint32> m_rowPath; // index into m_paths, per row
+    // Every value, UTF-8, back to back in blocks that are never moved once filled, so a growing
+    // table never copies all its text at once while the window waits.
+    std::vector<std::string> m_blocks;
+    std::vector<std::uint64_t> m_ends; // per row: its block, and the end of its value there
     std::vector<bool> m_checked;
 };
 
