@@ -12,7 +12,7 @@
 namespace tagmill {
 
 /// The results of a run: one row per value, with the file name column or without it, and a check
-/// state per row that only the user changes. Rows live in one shared UTF-8 buffer with offsets and
+/// state per row that only the user changes. Rows live in shared UTF-8 blocks with offsets and
 /// each file's path is kept once, so ten million rows stay small.
 class ResultsTable : public QAbstractTableModel {
     Q_OBJECT
