@@ -5,7 +5,8 @@
 namespace tagmill {
 
 /// A list in report view: a header row over plain rows, one per entry, selected whole. The
-/// space bar ticks or clears the current row when the rows carry check boxes.
+/// space bar ticks or clears the current row when the rows carry check boxes. Its tooltip, the
+/// list's hint, shows wherever the pointer rests on the list, over entries too.
 class ReportView : public QTableView {
     Q_OBJECT
 public:
@@ -13,6 +14,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 };
 
 } // namespace tagmill

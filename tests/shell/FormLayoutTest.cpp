@@ -1,11 +1,14 @@
 #include "FormFixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
+#include <QToolTip>
 
 using namespace tagmill;
 
@@ -112,10 +115,22 @@ TEST_F(FormLayoutTest, ListHintsAndColumns) {
         {"ListView3", "Enter tags as 'td' not '<td>' (for example)",
          "Tags  -  Do not enter '<' or '/>' here", 7000},
     };
+    m_form->fileList().append({"/data/a.xml"});
+    m_form->tagList().append({"td"});
+    ValueBatch value;
+    value.append("a value of its own");
+    m_form->results().appendValues("/data/a.xml", value);
     for (const auto& expected : lists) {
         SCOPED_TRACE(expected.list);
         auto& view = control<QTableView>(expected.list);
-        EXPECT_EQ(view.toolTip(), expected.hint);
+        // The hint shows over an entry as well as over the empty part of the list.
+        for (const QPoint at : {view.visualRect(view.model()->index(0, 0)).center(),
+                                QPoint(5, view.viewport()->height() - 5)}) {
+            QHelpEvent rest(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
+            QApplication::sendEvent(view.viewport(), &rest);
+            EXPECT_EQ(QToolTip::text(), expected.hint);
+            QToolTip::hideText();
+        }
         ASSERT_EQ(view.model()->columnCount(), 1);
         EXPECT_EQ(view.model()->headerData(0, Qt::Horizontal).toString(), expected.header);
         EXPECT_EQ(view.columnWidth(0), px(expected.widthTwips));
