@@ -1,8 +1,9 @@
-// Builds the window's controls where they have always stood, in twips (15 to a pixel).
+// Builds the window's controls where they have always stood.
 
 #include "shell/Form1.h"
 
 #include "shell/ReportView.h"
+#include "shell/Twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,7 +15,6 @@ namespace tagmill {
 
 namespace {
 
-constexpr int TwipsPerPixel = 15;
 constexpr int ClientWidthTwips = 15960;
 constexpr int ClientHeightTwips = 7035;
 
@@ -23,8 +23,8 @@ struct Twips {
 };
 
 QRect pixels(Twips t) {
-    const auto px = [](int twips) { return qRound(double(twips) / TwipsPerPixel); };
-    return {px(t.left), px(t.top), px(t.width), px(t.height)};
+    return {pixelsOfTwips(t.left), pixelsOfTwips(t.top), pixelsOfTwips(t.width),
+            pixelsOfTwips(t.height)};
 }
 
 struct ButtonPlace {

@@ -5,6 +5,7 @@
 #include "shell/ApplicationTitle.h"
 #include "shell/ReportView.h"
 #include "shell/SettingValues.h"
+#include "shell/Twips.h"
 #include "shell/Vendor.h"
 #include "textio/FileReaders.h"
 
@@ -22,10 +23,6 @@
 namespace tagmill {
 
 namespace {
-
-int pixelsOfTwips(int twips) {
-    return qRound(twips / 15.0);
-}
 
 QString readSkin(const QString& path) {
     QFile file(path);
