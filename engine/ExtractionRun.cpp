@@ -12,8 +12,12 @@ namespace {
 
 // A file's queued output beyond this makes its worker wait for the consumer.
 constexpr std::size_t QueueLimitBytes = 4 * 1024 * 1024;
+// Output queued for files after the one being handed out, beyond which their workers wait and
+// no further file is started. Files giving few values are read well ahead this way, so a
+// consumer that takes its rows in bursts (the window) never leaves the workers idle.
+constexpr std::size_t AheadLimitBytes = 16 * 1024 * 1024;
 // How many files past the one being handed out workers may start.
-constexpr qsizetype ReadAheadPerWorker = 2;
+constexpr qsizetype MaxFilesAhead = 64;
 
 } // namespace
 
@@ -45,8 +49,8 @@ private:
     qsizetype m_index;
 };
 
-ExtractionRun::ExtractionRun(RunInput input, int workerCount)
-    : m_input(std::move(input)), m_readAhead(ReadAheadPerWorker * std::max(1, workerCount)),
+ExtractionRun::ExtractionRun(RunInput input, ReadyCallback onReady, int workerCount)
+    : m_input(std::move(input)), m_onReady(std::move(onReady)),
       m_queues(std::size_t(m_input.entries.size())) {
     for (int i = 0; i < std::max(1, workerCount); ++i)
         m_workers.emplace_back([this] { work(); });
@@ -74,7 +78,7 @@ void ExtractionRun::work() {
             std::unique_lock lock(m_mutex);
             m_workersWake.wait(lock, [&] {
                 return m_cancelled || m_nextFile >= qsizetype(m_queues.size()) ||
-                       m_nextFile < m_head + m_readAhead;
+                       (m_nextFile < m_head + MaxFilesAhead && m_aheadBytes < AheadLimitBytes);
             });
             if (m_cancelled || m_nextFile >= qsizetype(m_queues.size()))
                 return;
@@ -101,20 +105,36 @@ void ExtractionRun::processFile(qsizetype index, QByteArray& buffer, FileExtract
 void ExtractionRun::push(qsizetype index, RunEvent&& event) {
     std::unique_lock lock(m_mutex);
     FileQueue& queue = m_queues[std::size_t(index)];
-    m_workersWake.wait(lock, [&] { return m_cancelled || queue.bytes < QueueLimitBytes; });
+    // The file being handed out never waits for the others, so the run always moves on.
+    m_workersWake.wait(lock, [&] {
+        return m_cancelled || (queue.bytes < QueueLimitBytes &&
+                               (index == m_head || m_aheadBytes < AheadLimitBytes));
+    });
     if (m_cancelled)
         return;
     queue.bytes += event.values.byteSize();
+    if (index != m_head)
+        m_aheadBytes += event.values.byteSize();
     queue.events.push_back(std::move(event));
-    if (index == m_head)
-        m_consumerWake.notify_one();
+    const bool atHead = index == m_head;
+    lock.unlock();
+    if (atHead)
+        wakeConsumer();
 }
 
 void ExtractionRun::finishFile(qsizetype index) {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     m_queues[std::size_t(index)].done = true;
-    if (index == m_head)
-        m_consumerWake.notify_one();
+    const bool atHead = index == m_head;
+    lock.unlock();
+    if (atHead)
+        wakeConsumer();
+}
+
+void ExtractionRun::wakeConsumer() {
+    m_consumerWake.notify_one();
+    if (m_onReady)
+        m_onReady();
 }
 
 ExtractionRun::Poll ExtractionRun::take(RunEvent& event, bool wait) {
@@ -132,6 +152,8 @@ ExtractionRun::Poll ExtractionRun::take(RunEvent& event, bool wait) {
         }
         if (queue.done) {
             ++m_head;
+            if (m_head < qsizetype(m_queues.size()))
+                m_aheadBytes -= m_queues[std::size_t(m_head)].bytes;
             m_workersWake.notify_all();
             continue;
         }

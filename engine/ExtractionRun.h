@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -40,7 +41,12 @@ struct RunEvent {
 /// small however many values a run finds. Destroying the run cancels it promptly.
 class ExtractionRun {
 public:
-    explicit ExtractionRun(RunInput input, int workerCount = defaultWorkerCount());
+    /// Called on a worker thread whenever poll() may have something new to give: an event of the
+    /// file being handed out, or the end of that file. It must only signal, never poll itself.
+    using ReadyCallback = std::function<void()>;
+
+    explicit ExtractionRun(RunInput input, ReadyCallback onReady = {},
+                           int workerCount = defaultWorkerCount());
     ~ExtractionRun();
     ExtractionRun(const ExtractionRun&) = delete;
     ExtractionRun& operator=(const ExtractionRun&) = delete;
@@ -69,17 +75,19 @@ private:
     void processFile(qsizetype index, QByteArray& buffer, class FileExtractor& extractor);
     void push(qsizetype index, RunEvent&& event);
     void finishFile(qsizetype index);
+    void wakeConsumer();
     Poll take(RunEvent& event, bool wait);
 
     const RunInput m_input;
-    const qsizetype m_readAhead; // how many files past the head workers may start
+    const ReadyCallback m_onReady;
     std::atomic<bool> m_cancelled{false};
     std::mutex m_mutex;
     std::condition_variable m_workersWake;
     std::condition_variable m_consumerWake;
     std::vector<FileQueue> m_queues;
-    qsizetype m_head = 0;     // the file whose events are handed out now
-    qsizetype m_nextFile = 0; // the next file a worker takes
+    qsizetype m_head = 0;         // the file whose events are handed out now
+    qsizetype m_nextFile = 0;     // the next file a worker takes
+    std::size_t m_aheadBytes = 0; // output queued for the files after the head
     std::vector<std::thread> m_workers;
 };
 

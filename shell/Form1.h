@@ -81,7 +81,7 @@ private:
     RunInput runInput() const;
     void startRun(RunInput input);
     void stopRun();
-    void runFailed(const QString& description);
+    void runFailed(const QString& entry, const QString& description);
     void runEnded();
 
     ErrorTrap errorTrap(const QString& procedure);

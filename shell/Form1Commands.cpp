@@ -81,7 +81,8 @@ RunInput Form1::runInput() const {
 
 void Form1::startRun(RunInput input) {
     m_run = new RunPump(
-        std::move(input), m_results, [this](const QString& description) { runFailed(description); },
+        std::move(input), m_results,
+        [this](const QString& entry, const QString& description) { runFailed(entry, description); },
         [this] { runEnded(); }, this);
 }
 
@@ -95,8 +96,9 @@ void Form1::stopRun() {
     m_run = nullptr;
 }
 
-void Form1::runFailed(const QString& description) {
-    errorTrap("PushButton7_Click").report(112, description);
+// The description names the file: among thousands, the user must know which one failed.
+void Form1::runFailed(const QString& entry, const QString& description) {
+    errorTrap("PushButton7_Click").report(112, entry + ": " + description);
 }
 
 void Form1::runEnded() {

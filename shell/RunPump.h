@@ -4,24 +4,21 @@
 
 #include <QObject>
 
-#include <condition_variable>
-#include <deque>
+#include <atomic>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 namespace tagmill {
 
 class ResultsTable;
 
-/// Feeds an extraction run's rows into the results table. A feeder thread waits for the run's
-/// events and wakes the event loop as soon as one is ready; the window then takes rows for a few
-/// milliseconds per turn, so it repaints and answers while the workers read files.
+/// Feeds an extraction run's rows into the results table. The run's workers wake the event loop
+/// as soon as rows are ready; the window then takes rows for a few milliseconds per turn, so it
+/// repaints and answers while the workers read files.
 class RunPump : public QObject {
     Q_OBJECT
 public:
-    /// Called for a file that could not be read; the run waits until it returns.
-    using FailureHandler = std::function<void(const QString& description)>;
+    /// Called for a file that could not be read; no rows are added until it returns.
+    using FailureHandler = std::function<void(const QString& entry, const QString& description)>;
     using FinishedHandler = std::function<void()>;
 
     /// Starts the run at once.
@@ -33,25 +30,17 @@ public:
     void cancel();
 
 private:
-    void feed();
-    void wakeLocked();
+    void wake();
     void drain();
     void deliver(RunEvent& event);
 
-    ExtractionRun m_run;
     ResultsTable& m_table;
     FailureHandler m_failed;
     FinishedHandler m_finished;
     bool m_cancelled = false;
-
-    std::mutex m_mutex;
-    std::condition_variable m_space;
-    std::deque<RunEvent> m_ready;
-    std::size_t m_readyBytes = 0;
-    bool m_ended = false;      // the feeder has handed over the run's last event
-    bool m_wakePosted = false; // a drain is queued or running
-    bool m_stopping = false;
-    std::thread m_feeder;
+    bool m_draining = false;
+    std::atomic<bool> m_wakePosted{false}; // a drain is queued
+    ExtractionRun m_run; // last, so its workers stop before anything they call goes
 };
 
 } // namespace tagmill

@@ -165,9 +165,9 @@ TEST_F(StartExtractingTest, FileThatCannotBeReadIsReportedAndTheRunGoesOn) {
     ASSERT_EQ(m_desktop.messages.shown.size(), 2u);
     EXPECT_EQ(m_desktop.messages.shown[0],
               Message({"Application Error",
-                       "No such file or directory\r\nin Gleaner2021/08/31.Form1.PushButton7_Click "
-                       "at line 112\r\rPlease email screenshot of this message to "
-                       "support@veldcraft.example",
+                       missing + ": No such file or directory\r\nin "
+                                 "Gleaner2021/08/31.Form1.PushButton7_Click at line 112\r\rPlease "
+                                 "email screenshot of this message to support@veldcraft.example",
                        MessageButtons::Ok, MessageIcon::Exclamation}));
     EXPECT_EQ(form.pointer(), Pointer::Arrow);
 }
