@@ -77,4 +77,22 @@ TEST(ResultsTable, AppendingABatchIsOneInsertion) {
     EXPECT_EQ(inserted[0][2].toInt(), 2);
 }
 
+// Values are kept in blocks of about a megabyte; every value must come back whole, whether it
+// shares a block, starts a new one, or is larger than a block by itself.
+TEST(ResultsTable, ValuesOfEverySizeComeBackWhole) {
+    ResultsTable table;
+    table.resetColumns(false);
+    std::vector<std::string> expected;
+    ValueBatch batch;
+    for (int i = 0; i < 5000; ++i) {
+        const std::size_t size = i % 1000 == 999 ? 3u << 20 : std::size_t(i % 700);
+        expected.push_back(std::string(size, char('a' + i % 26)) + std::to_string(i));
+        batch.append(expected.back());
+    }
+    table.appendValues("big.xml", batch);
+    ASSERT_EQ(table.rowCount(), 5000);
+    for (int row = 0; row < 5000; ++row)
+        ASSERT_EQ(table.value(row).toStdString(), expected[std::size_t(row)]) << row;
+}
+
 } // namespace
