@@ -31,10 +31,8 @@ void ResultsTable::resetColumns(bool withFilename) {
     beginResetModel();
     m_withFilename = withFilename;
     m_paths.clear();
-    m_rowPath.clear();
     m_blocks.clear();
-    m_ends.clear();
-    m_checked.clear();
+    m_rows.clear();
     endResetModel();
 }
 
@@ -51,9 +49,7 @@ void ResultsTable::appendValues(const QString& path, const ValueBatch& values) {
     const int first = rowCount();
     beginInsertRows({}, first, first + int(values.count()) - 1);
     for (std::size_t i = 0; i < values.count(); ++i) {
-        appendText(values.value(i));
-        m_rowPath.push_back(pathIndex);
-        m_checked.push_back(false);
+        m_rows.push_back({appendText(values.value(i)), pathIndex, false});
     }
     endInsertRows();
 }
@@ -64,20 +60,20 @@ int ResultsTable::columnWidthTwips(int column) const {
     return column == 0 ? 7000 : 0;
 }
 
-void ResultsTable::appendText(std::string_view utf8) {
+std::uint64_t ResultsTable::appendText(std::string_view utf8) {
     if (m_blocks.empty() || m_blocks.back().size() + utf8.size() > m_blocks.back().capacity()) {
         m_blocks.emplace_back();
         m_blocks.back().reserve(std::max(BlockBytes, utf8.size()));
     }
     m_blocks.back().append(utf8);
-    m_ends.push_back(place(m_blocks.size() - 1, m_blocks.back().size()));
+    return place(m_blocks.size() - 1, m_blocks.back().size());
 }
 
 std::string_view ResultsTable::valueBytes(qsizetype row) const {
-    const std::uint64_t here = m_ends[std::size_t(row)];
-    const bool sameBlockAsPrevious =
-        row > 0 && blockOf(m_ends[std::size_t(row - 1)]) == blockOf(here);
-    const std::size_t begin = sameBlockAsPrevious ? endOf(m_ends[std::size_t(row - 1)]) : 0;
+    const std::uint64_t here = m_rows[std::size_t(row)].place;
+    const std::uint64_t previous = row > 0 ? m_rows[std::size_t(row - 1)].place : 0;
+    const bool sameBlockAsPrevious = row > 0 && blockOf(previous) == blockOf(here);
+    const std::size_t begin = sameBlockAsPrevious ? endOf(previous) : 0;
     return std::string_view(m_blocks[blockOf(here)]).substr(begin, endOf(here) - begin);
 }
 
@@ -87,15 +83,15 @@ QString ResultsTable::value(qsizetype row) const {
 }
 
 QString ResultsTable::path(qsizetype row) const {
-    return m_paths[m_rowPath[std::size_t(row)]];
+    return m_paths[m_rows[std::size_t(row)].path];
 }
 
 bool ResultsTable::isChecked(qsizetype row) const {
-    return m_checked[std::size_t(row)];
+    return m_rows[std::size_t(row)].checked;
 }
 
 int ResultsTable::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(m_ends.size());
+    return parent.isValid() ? 0 : int(m_rows.size());
 }
 
 int ResultsTable::columnCount(const QModelIndex& parent) const {
@@ -103,7 +99,7 @@ int ResultsTable::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ResultsTable::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid())
         return {};
     const bool isPathCell = m_withFilename && index.column() == 0;
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
@@ -124,7 +120,7 @@ QVariant ResultsTable::headerData(int section, Qt::Orientation orientation, int 
 }
 
 Qt::ItemFlags ResultsTable::flags(const QModelIndex& index) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (index.column() == 0)
@@ -133,10 +129,9 @@ Qt::ItemFlags ResultsTable::flags(const QModelIndex& index) const {
 }
 
 bool ResultsTable::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (role != Qt::CheckStateRole || index.column() != 0 ||
-        !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (role != Qt::CheckStateRole || index.column() != 0 || !index.isValid())
         return false;
-    m_checked[std::size_t(index.row())] = value.toInt() == Qt::Checked;
+    m_rows[std::size_t(index.row())].checked = value.toInt() == Qt::Checked;
     emit dataChanged(index, index, {Qt::CheckStateRole});
     return true;
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -44,16 +45,20 @@ public:
 
 private:
     std::string_view valueBytes(qsizetype row) const;
-    void appendText(std::string_view utf8);
+    std::uint64_t appendText(std::string_view utf8); // gives the value's place
 
     bool m_withFilename = false;
-    QStringList m_paths;            // each file once
-    std::vector<quint32> m_rowPath; // index into m_paths, per row
+    QStringList m_paths; // each file once
     // Every value, UTF-8, back to back in blocks that are never moved once filled, so a growing
     // table never copies all its text at once while the window waits.
     std::vector<std::string> m_blocks;
-    std::vector<std::uint64_t> m_ends; // per row: its block, and the end of its value there
-    std::vector<bool> m_checked;
+    struct Row {
+        std::uint64_t place; // its block, and the end of its value there
+        quint32 path;        // index into m_paths
+        bool checked;
+    };
+    // A deque grows in small pieces: a table of millions of rows never copies them all at once.
+    std::deque<Row> m_rows;
 };
 
 } // namespace tagmill
