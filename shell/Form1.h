@@ -3,7 +3,7 @@
 #include "engine/ExtractionRun.h"
 #include "engine/ResultsTable.h"
 #include "platform/Desktop.h"
-#include "shell/EntryListModel.h"
+#include "lists/EntryListModel.h"
 #include "shell/ErrorTrap.h"
 #include "shell/Settings.h"
 

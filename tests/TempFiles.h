@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 namespace tagmill::test {
 
 /// A temporary folder that tests fill with files of given bytes; removed with the fixture.

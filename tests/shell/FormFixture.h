@@ -11,12 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
 
-// Failures print texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
+#include "../QtPrinters.h"
 
 namespace tagmill {
 

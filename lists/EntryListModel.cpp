@@ -1,4 +1,4 @@
-#include "shell/EntryListModel.h"
+#include "lists/EntryListModel.h"
 
 namespace tagmill {
 
@@ -14,6 +14,18 @@ void EntryListModel::append(const QStringList& entries) {
     beginInsertRows({}, first, first + int(entries.size()) - 1);
     m_entries.append(entries);
     endInsertRows();
+}
+
+void EntryListModel::removeEntry(int row) {
+    beginRemoveRows({}, row, row);
+    m_entries.removeAt(row);
+    endRemoveRows();
+}
+
+void EntryListModel::swapEntries(int first, int second) {
+    m_entries.swapItemsAt(first, second);
+    emit dataChanged(index(first, 0), index(first, 0), {Qt::DisplayRole});
+    emit dataChanged(index(second, 0), index(second, 0), {Qt::DisplayRole});
 }
 
 void EntryListModel::clear() {
@@ -42,6 +54,10 @@ QVariant EntryListModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation == Qt::Horizontal && section == 0 && role == Qt::DisplayRole)
         return m_header;
     return {};
+}
+
+bool ListContainsText(const QStringList& list, const QString& text) {
+    return list.contains(text, Qt::CaseSensitive);
 }
 
 } // namespace tagmill

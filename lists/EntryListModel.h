@@ -5,7 +5,8 @@
 
 namespace tagmill {
 
-/// A list of texts under one headed column: the file list and the tag list.
+/// A list of texts under one headed column: the file list and the tag list. Entries are
+/// appended, removed or exchanged; the list is never sorted and never checked for duplicates.
 class EntryListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -14,6 +15,9 @@ public:
     void setHeader(const QString& header);
     const QStringList& entries() const { return m_entries; }
     void append(const QStringList& entries);
+    void removeEntry(int row);
+    /// Exchanges the texts of two entries.
+    void swapEntries(int first, int second);
     void clear();
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -25,5 +29,8 @@ private:
     QString m_header;
     QStringList m_entries;
 };
+
+/// True when at least one entry has exactly this text (case counts).
+bool ListContainsText(const QStringList& list, const QString& text);
 
 } // namespace tagmill

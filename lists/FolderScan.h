@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <set>
+#include <stop_token>
+#include <utility>
+
+namespace tagmill {
+
+/// The pattern that finds every file, whatever its extension.
+inline const QString EveryFilePattern = QStringLiteral("*.*");
+
+/// The pattern for an extension as the user typed it: "*." and the text, unchanged.
+QString patternForExtension(const QString& extension);
+
+/// The names (without folder) of the openable files in one folder that match a wildcard
+/// pattern (see matchesWildcard), sorted by name ignoring case; none when the folder cannot be
+/// listed. Folders, and names whose bytes are not UTF-8, are left out.
+QStringList ListFilesInFolder(const QString& folder, const QString& pattern);
+
+/// True for a regular file, or a link to one, whatever its permissions. Folders, FIFOs,
+/// sockets and devices are not openable: reading them blocks or never ends.
+bool IsOpenableFile(const QString& path);
+
+/// True for a folder, or a link to one.
+bool IsFolder(const QString& path);
+
+/// True when a folder name holds a character the scan does not follow: a code point below
+/// 32, from 127 to 159, or "?".
+bool HasUnsafeCharacters(QStringView name);
+
+/// Called with the paths found in one folder, in order.
+using FoundFiles = std::function<void(QStringList paths)>;
+
+/// One scan of a folder and every folder below it, breadth-first. Links to folders are
+/// followed, but every real folder is entered once, reached by the first path the
+/// breadth-first order takes to it, so link cycles end. Folders that cannot be listed are
+/// left out without a word. Asking the stop token to stop ends the scan between two folders.
+class FolderScan {
+public:
+    explicit FolderScan(std::stop_token stop = {}) : m_stop(std::move(stop)) {}
+
+    /// Hands over, folder by folder, the path of every openable file matching the pattern in
+    /// the folder and below, except names starting with "~".
+    void addFilesBelow(const QString& folder, const QString& pattern, const FoundFiles& add);
+
+    /// Appends to `folders` (each ending with "/") the folders below them, level by level, each
+    /// folder's subfolders sorted by name ignoring case. With recurse, every deeper level too.
+    /// A folder that is gone or denies access is removed from `folders`.
+    void GetSubDirectories2016(QStringList& folders, bool recurse);
+
+private:
+    void markEntered(const QString& folder);
+    bool listSubfolders(const QString& folder, QStringList& found);
+
+    std::stop_token m_stop;
+    std::set<std::pair<quint64, quint64>> m_entered; // device and inode of each folder reached
+};
+
+} // namespace tagmill
