@@ -5,7 +5,9 @@
 
 namespace tagmill::platform {
 
-/// The desktop's file and folder choosers. An empty answer means the user cancelled.
+/// The desktop's file and folder choosers. An empty answer means the user cancelled. Filters
+/// list a description and its patterns, each followed by "|", as in
+/// "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"; "*.*" stands for every file.
 class FileDialogs {
 public:
     virtual ~FileDialogs() = default;

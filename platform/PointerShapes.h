@@ -18,6 +18,11 @@ public:
     virtual void loadCustom(const QString& path) = 0;
     /// Shows the pointer wherever the mouse is over the window.
     virtual void show(QWidget& window, Pointer pointer) = 0;
+    /// Shows the image of an icon file as the pointer over one control, such as a list whose
+    /// entries are being moved; the system's move pointer when the file holds no image.
+    virtual void showIconOver(QWidget& control, const QString& iconFile) = 0;
+    /// Gives the control the window's pointer back.
+    virtual void clearOver(QWidget& control) = 0;
 };
 
 } // namespace tagmill::platform

@@ -1,6 +1,8 @@
 #include "shell/Form1.h"
 
+#include "shell/FileListCommands.h"
 #include "shell/ReportView.h"
+#include "shell/TagListCommands.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -14,23 +16,34 @@ using platform::Pointer;
 
 Form1::Form1(platform::Desktop desktop, QString programFolder, QWidget* parent)
     : QWidget(parent), m_desktop(desktop), m_programFolder(std::move(programFolder)),
-      m_settings(desktop.settings) {
+      m_settings(desktop.settings), m_pointer(desktop.pointers, *this),
+      m_context(desktop, m_settings, m_applicationTitle, m_pointer) {
     buildControls();
 }
 
 // The run's workers must stop before the table they fill goes away.
 Form1::~Form1() {
     stopRun();
+    m_loader.cancel();
 }
 
 void Form1::connectCommands() {
     const auto onClick = [this](int number, auto handler) {
         connect(m_pushButton[std::size_t(number)], &QPushButton::clicked, this, handler);
     };
+    FileListCommands& files = *m_fileListCommands;
+    TagListCommands& tags = *m_tagListCommands;
+    onClick(1, [&files] { files.PushButton1_Click(); });
+    onClick(5, [&files] { files.PushButton5_Click(); });
+    onClick(14, [&files] { files.PushButton14_Click(); });
+    onClick(16, [&files] { files.PushButton16_Click(); });
+    onClick(3, [&tags] { tags.PushButton3_Click(); });
+    onClick(4, [&tags] { tags.PushButton4_Click(); });
+    onClick(8, [&tags] { tags.PushButton8_Click(); });
+    onClick(10, [&tags] { tags.PushButton10_Click(); });
     onClick(2, &Form1::PushButton2_Click);
     onClick(7, &Form1::PushButton7_Click);
     onClick(9, &Form1::PushButton9_Click);
-    onClick(10, &Form1::PushButton10_Click);
     onClick(15, [this] { showOptionHelp(15, 1); });
     onClick(18, [this] { showOptionHelp(18, 2); });
     onClick(19, [this] { showOptionHelp(19, 3); });
@@ -67,6 +80,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     // The hourglass stays wherever the pointer goes while a long command works.
     if (event->type() == QEvent::MouseMove && !isBusy())
         setPointer(qobject_cast<QPushButton*>(watched) ? Pointer::Custom : Pointer::Arrow);
+    if (watched == m_listView1->viewport() && fileListEvent(event))
+        return true;
+    if (watched == m_listView3 && tagListEvent(event))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 
@@ -76,19 +93,15 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 ErrorTrap Form1::errorTrap(const QString& procedure) {
-    return ErrorTrap(m_desktop.messages, "Form1." + procedure);
+    return m_context.errorTrap(procedure);
 }
 
 void Form1::say(const QString& text) {
-    m_desktop.messages.show(
-        {m_applicationTitle, text, platform::MessageButtons::Ok, platform::MessageIcon::None});
+    m_context.say(text);
 }
 
 void Form1::setPointer(Pointer pointer) {
-    if (pointer == m_pointer)
-        return;
-    m_pointer = pointer;
-    m_desktop.pointers.show(*this, pointer);
+    m_pointer.set(pointer);
 }
 
 } // namespace tagmill

@@ -2,14 +2,17 @@
 
 #include "engine/ExtractionRun.h"
 #include "engine/ResultsTable.h"
-#include "platform/Desktop.h"
 #include "lists/EntryListModel.h"
-#include "shell/ErrorTrap.h"
+#include "platform/Desktop.h"
+#include "shell/CommandContext.h"
+#include "shell/ListLoader.h"
 #include "shell/Settings.h"
+#include "shell/WindowPointer.h"
 
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QCheckBox;
 class QGroupBox;
@@ -18,24 +21,26 @@ class QRadioButton;
 
 namespace tagmill {
 
+class FileListCommands;
 class ReportView;
 class RunPump;
+class TagListCommands;
 
 /// The main window: the file list, the tag list, the extraction options, the results table and
 /// every command button. Closing it saves the tag list and ends the program.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    /// programFolder holds the skin x/o.cjs and the hand pointer HAND-M.CUR.
+    /// programFolder holds the skin x/o.cjs, the hand pointer HAND-M.CUR and drag.ico.
     Form1(platform::Desktop desktop, QString programFolder, QWidget* parent = nullptr);
     ~Form1() override;
 
     /// The opening sequence: restores the saved state and shows the window, centred.
     void Form_Load();
 
-    platform::Pointer pointer() const { return m_pointer; }
+    platform::Pointer pointer() const { return m_pointer.current(); }
     /// The hourglass is showing: a long command is at work.
-    bool isBusy() const { return m_pointer == platform::Pointer::Busy; }
+    bool isBusy() const { return m_pointer.isBusy(); }
     const QString& applicationTitle() const { return m_applicationTitle; }
 
     EntryListModel& fileList() { return m_files; }
@@ -53,7 +58,10 @@ private:
     void buildFrames();
     void buildPushButtons();
     void connectCommands();
+    void connectListEvents();
     void watchHover();
+    bool fileListEvent(QEvent* event);
+    bool tagListEvent(QEvent* event);
 
     // Opening (Form1Load.cpp).
     void applySkin();
@@ -72,7 +80,6 @@ private:
     void PushButton2_Click();
     void PushButton7_Click();
     void PushButton9_Click();
-    void PushButton10_Click();
     void PushButton21_Click();
     void showOptionHelp(int pushButton, int option);
     void Option_Click(int option);
@@ -92,12 +99,16 @@ private:
     const QString m_programFolder;
     Settings m_settings;
     QString m_applicationTitle;
-    platform::Pointer m_pointer = platform::Pointer::Arrow;
+    WindowPointer m_pointer;
+    CommandContext m_context;
 
     EntryListModel m_files;
     EntryListModel m_tags;
     ResultsTable m_results;
     RunPump* m_run = nullptr; // the run going on, a child of the window
+    std::unique_ptr<FileListCommands> m_fileListCommands;
+    std::unique_ptr<TagListCommands> m_tagListCommands;
+    ListLoader m_loader; // after the lists it fills, so its work stops before they go
 
     ReportView* m_listView1 = nullptr;
     ReportView* m_listView2 = nullptr;

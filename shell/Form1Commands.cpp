@@ -36,11 +36,6 @@ void Form1::PushButton9_Click() {
     trap.step(100, [&] { m_results.clearRows(); });
 }
 
-void Form1::PushButton10_Click() {
-    ErrorTrap trap = errorTrap("PushButton10_Click");
-    trap.step(100, [&] { m_tags.clear(); });
-}
-
 // Writing the setting is all an option's click does; the table changes at the next run.
 void Form1::Option_Click(int option) {
     ErrorTrap trap = errorTrap("Option" + QString::number(option) + "_Click");
@@ -109,6 +104,7 @@ void Form1::runEnded() {
 
 void Form1::Form_QueryUnload() {
     stopRun();
+    m_loader.cancel();
     ErrorTrap trap = errorTrap("Form_QueryUnload");
     trap.step(100, [&] { m_settings.WriteSetting(keys::Tags, joinTags(m_tags.entries())); });
     QCoreApplication::quit();

@@ -2,7 +2,9 @@
 
 #include "shell/Form1.h"
 
+#include "shell/FileListCommands.h"
 #include "shell/ReportView.h"
+#include "shell/TagListCommands.h"
 #include "shell/Twips.h"
 
 #include <QApplication>
@@ -121,7 +123,12 @@ void Form1::buildControls() {
     buildLists();
     buildFrames();
     buildPushButtons();
+    m_fileListCommands = std::make_unique<FileListCommands>(m_context, m_files, *m_listView1,
+                                                            m_loader, m_programFolder);
+    m_tagListCommands =
+        std::make_unique<TagListCommands>(m_context, m_tags, *m_listView3, m_loader);
     connectCommands();
+    connectListEvents();
     watchHover();
 }
 

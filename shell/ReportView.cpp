@@ -22,6 +22,12 @@ ReportView::ReportView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setStretchLastSection(false);
 }
 
+int ReportView::selectedRow() const {
+    const QModelIndexList rows =
+        selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
 void ReportView::keyPressEvent(QKeyEvent* event) {
     const QModelIndex current = currentIndex();
     const QModelIndex box = current.siblingAtColumn(0);

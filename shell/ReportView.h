@@ -12,6 +12,9 @@ class ReportView : public QTableView {
 public:
     explicit ReportView(QWidget* parent = nullptr);
 
+    /// The selected row, or -1 when none is.
+    int selectedRow() const;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;

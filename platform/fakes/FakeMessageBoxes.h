@@ -3,6 +3,7 @@
 #include "platform/MessageBoxes.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace tagmill::platform {
@@ -13,6 +14,8 @@ class FakeMessageBoxes : public MessageBoxes {
 public:
     MessageAnswer show(const Message& message) override {
         shown.push_back(message);
+        if (onShow)
+            onShow(message);
         if (!answers.empty()) {
             const MessageAnswer answer = answers.front();
             answers.pop_front();
@@ -23,6 +26,7 @@ public:
 
     std::vector<Message> shown;
     std::deque<MessageAnswer> answers;
+    std::function<void(const Message&)> onShow; // called while the box is up
 };
 
 } // namespace tagmill::platform

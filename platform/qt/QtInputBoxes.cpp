@@ -1,5 +1,7 @@
 #include "platform/qt/QtInputBoxes.h"
 
+#include "platform/qt/ShownText.h"
+
 #include <QApplication>
 #include <QInputDialog>
 
@@ -8,8 +10,9 @@ namespace tagmill::platform {
 std::optional<QString> QtInputBoxes::ask(const QString& title, const QString& prompt,
                                          const QString& preset) {
     bool accepted = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
-                                               QLineEdit::Normal, preset, &accepted);
+    const QString text =
+        QInputDialog::getText(QApplication::activeWindow(), title, shownText(prompt),
+                              QLineEdit::Normal, preset, &accepted);
     if (!accepted)
         return std::nullopt;
     return text;

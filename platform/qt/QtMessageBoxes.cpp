@@ -1,19 +1,11 @@
 #include "platform/qt/QtMessageBoxes.h"
 
+#include "platform/qt/ShownText.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
 namespace tagmill::platform {
-
-namespace {
-
-// Our texts break lines with CR LF or a lone CR, as the messages have always been written;
-// QLabel breaks lines only at LF.
-QString shownText(QString text) {
-    return text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
-}
-
-} // namespace
 
 MessageAnswer QtMessageBoxes::show(const Message& message) {
     QMessageBox box(QApplication::activeWindow());

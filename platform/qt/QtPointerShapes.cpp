@@ -30,4 +30,21 @@ void QtPointerShapes::show(QWidget& window, Pointer pointer) {
     }
 }
 
+// The icon is read afresh each time, so a replaced file shows at the next use.
+void QtPointerShapes::showIconOver(QWidget& control, const QString& iconFile) {
+    QFile file(iconFile);
+    try {
+        if (!file.open(QIODevice::ReadOnly))
+            throw std::runtime_error("unreadable");
+        control.setCursor(cursorFromFile(file.readAll()));
+    } catch (const std::runtime_error&) {
+        // Moving entries works without the picture; the system's own move pointer stands in.
+        control.setCursor(Qt::DragMoveCursor);
+    }
+}
+
+void QtPointerShapes::clearOver(QWidget& control) {
+    control.unsetCursor();
+}
+
 } // namespace tagmill::platform

@@ -12,6 +12,8 @@ class QtPointerShapes : public PointerShapes {
 public:
     void loadCustom(const QString& path) override;
     void show(QWidget& window, Pointer pointer) override;
+    void showIconOver(QWidget& control, const QString& iconFile) override;
+    void clearOver(QWidget& control) override;
 
 private:
     QCursor m_custom{Qt::ArrowCursor};

@@ -1,0 +1,18 @@
+#include "shell/CommandContext.h"
+
+namespace tagmill {
+
+ErrorTrap CommandContext::errorTrap(const QString& procedure) const {
+    return ErrorTrap(desktop.messages, "Form1." + procedure);
+}
+
+void CommandContext::say(const QString& text) const {
+    desktop.messages.show(
+        {m_applicationTitle, text, platform::MessageButtons::Ok, platform::MessageIcon::None});
+}
+
+std::optional<QString> CommandContext::ask(const QString& prompt, const QString& preset) const {
+    return desktop.inputs.ask(m_applicationTitle, prompt, preset);
+}
+
+} // namespace tagmill

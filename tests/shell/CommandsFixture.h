@@ -1,0 +1,64 @@
+#pragma once
+
+#include "lists/EntryListModel.h"
+#include "platform/fakes/FakeDesktop.h"
+#include "shell/CommandContext.h"
+#include "shell/ListLoader.h"
+#include "shell/ReportView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "../QtPrinters.h"
+
+namespace tagmill {
+
+/// One list, its view and the services its commands take, over a scripted desktop, with a
+/// temporary folder for the files the commands read.
+class CommandsFixture : public ::testing::Test {
+protected:
+    CommandsFixture() {
+        m_view.setModel(&m_list);
+        m_view.resize(400, 200);
+    }
+
+    /// Waits until every job started so far has handed over all it found.
+    void finishLoading() {
+        bool done = false;
+        m_loader.start([](ListLoader::Output&) {}, [&] { done = true; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 20000));
+    }
+
+    /// Writes a file below the temporary folder, making its folders; returns its path.
+    QString write(const QString& name, const QByteArray& bytes = {}) {
+        const QString path = m_files.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    QString pathOf(const QString& name) const { return m_files.filePath(name); }
+
+    platform::Message box(const QString& text) const {
+        return {"Tagmill", text, platform::MessageButtons::Ok, platform::MessageIcon::None};
+    }
+    std::vector<platform::Message>& shown() { return m_desktop.messages.shown; }
+
+    platform::FakeDesktop m_desktop;
+    Settings m_settings{m_desktop.settings};
+    QString m_title = QStringLiteral("Tagmill");
+    QWidget m_window;
+    WindowPointer m_pointer{m_desktop.pointers, m_window};
+    CommandContext m_context{m_desktop.desktop(), m_settings, m_title, m_pointer};
+    EntryListModel m_list;
+    ReportView m_view;
+    QTemporaryDir m_files;
+    ListLoader m_loader; // last: its work ends before the list goes
+};
+
+} // namespace tagmill
