@@ -39,6 +39,11 @@ FileListCommands::FileListCommands(CommandContext& context, EntryListModel& file
     // by itself; scrolling follows the pointer's height on the screen instead.
     m_view.setDragEnabled(false);
     m_view.setAutoScroll(false);
+    // The entry being moved is gone once entries are removed; a later move must not pick up
+    // whichever entry took its place.
+    const auto forgetDragEntry = [this] { m_dragRow = -1; };
+    QObject::connect(&m_files, &QAbstractItemModel::rowsRemoved, &m_view, forgetDragEntry);
+    QObject::connect(&m_files, &QAbstractItemModel::modelReset, &m_view, forgetDragEntry);
 }
 
 void FileListCommands::PushButton1_Click() {

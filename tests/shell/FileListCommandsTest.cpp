@@ -260,6 +260,14 @@ TEST_F(FileListCommandsTest, DraggingAnEntrySwapsItWithEachEntryItPasses) {
     m_commands.ListView1_ItemClick(0);
     m_commands.ListView1_MouseMove(4, middle);
     EXPECT_EQ(entries(), QStringList({"b", "d", "c", "a", "b"})) << "the same text stays";
+    m_commands.ListView1_MouseUp();
+
+    // The moved entry is removed: pressing beside the entries and moving moves nothing.
+    m_view.selectRow(0);
+    m_commands.ListView1_DblClick();
+    m_commands.ListView1_MouseDown();
+    m_commands.ListView1_MouseMove(1, middle);
+    EXPECT_EQ(entries(), QStringList({"d", "c", "a", "b"}));
 }
 
 TEST_F(FileListCommandsTest, DraggingLowOnTheScreenScrollsOneEntryAhead) {
