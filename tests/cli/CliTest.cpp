@@ -30,6 +30,7 @@ Result runCli(const QStringList& arguments) {
     QProcess process;
     process.start(TAGMILL_CLI, arguments);
     EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
