@@ -20,8 +20,8 @@ QStringList loadList(const QString& path) {
     return *entries;
 }
 
-// Every openable file below the folder; a fresh scan each time, so a folder named twice adds
-// its files twice, as dropping it twice on the list does.
+// Every openable file below the folder. Each scan starts afresh, so folders an earlier scan
+// entered are entered again and every --scan adds all that lies below its folder.
 QStringList scanFolder(const QString& folder, const QString& pattern) {
     QStringList found;
     FolderScan().addFilesBelow(folder, pattern,
