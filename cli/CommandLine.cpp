@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include <QStringList>
+
 namespace tagmill::cli {
 
 namespace {
@@ -20,6 +22,48 @@ std::optional<OutputFormat> formatFromText(const QString& text) {
     return std::nullopt;
 }
 
+bool applyFlag(const QString& arg, CommandLine& line) {
+    if (arg == QLatin1String("--with-filename"))
+        line.withFilename = true;
+    else if (arg == QLatin1String("--files"))
+        line.listFiles = true;
+    else
+        return false;
+    return true;
+}
+
+// False when the option is unknown or its value is not valid.
+bool applyValue(const QString& name, const QString& value, CommandLine& line) {
+    static const std::pair<QLatin1String, Source::Kind> sourceOptions[] = {
+        {QLatin1String("--tag"), Source::Kind::Tag},
+        {QLatin1String("--tags-from"), Source::Kind::TagList},
+        {QLatin1String("--scan"), Source::Kind::Folder},
+        {QLatin1String("--files-from"), Source::Kind::FileList},
+    };
+    for (const auto& [option, kind] : sourceOptions) {
+        if (name == option) {
+            line.sources.append({kind, value});
+            return true;
+        }
+    }
+    if (name == QLatin1String("--option")) {
+        const auto option = optionFromText(value);
+        line.option = option.value_or(line.option);
+        return option.has_value();
+    }
+    if (name == QLatin1String("--format")) {
+        const auto format = formatFromText(value);
+        line.format = format.value_or(line.format);
+        return format.has_value();
+    }
+    if (name == QLatin1String("--ext")) {
+        // An empty extension is a slip, not a wish for names ending in a dot ("*.").
+        line.extension = value;
+        return !value.isEmpty();
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<CommandLine> parseCommandLine(const QStringList& arguments) {
@@ -28,23 +72,17 @@ std::optional<CommandLine> parseCommandLine(const QStringList& arguments) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
         if (optionsEnded || !arg.startsWith(u'-') || arg == QLatin1String("-")) {
-            line.run.entries.append(arg);
+            line.sources.append({Source::Kind::File, arg});
             continue;
         }
         if (arg == QLatin1String("--")) {
             optionsEnded = true;
             continue;
         }
-        if (arg == QLatin1String("--with-filename")) {
-            line.withFilename = true;
+        if (applyFlag(arg, line))
             continue;
-        }
         // Options with a value take it as "--name=value" or as the next argument.
         const qsizetype eq = arg.indexOf(u'=');
-        const QString name = eq < 0 ? arg : arg.left(eq);
-        if (name != QLatin1String("--option") && name != QLatin1String("--tag") &&
-            name != QLatin1String("--format"))
-            return std::nullopt;
         QString value;
         if (eq >= 0)
             value = arg.mid(eq + 1);
@@ -52,20 +90,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList& arguments) {
             value = arguments[++i];
         else
             return std::nullopt;
-
-        if (name == QLatin1String("--tag")) {
-            line.run.tags.append(value);
-        } else if (name == QLatin1String("--option")) {
-            const auto option = optionFromText(value);
-            if (!option)
-                return std::nullopt;
-            line.run.option = *option;
-        } else {
-            const auto format = formatFromText(value);
-            if (!format)
-                return std::nullopt;
-            line.format = *format;
-        }
+        if (!applyValue(eq < 0 ? arg : arg.left(eq), value, line))
+            return std::nullopt;
     }
     return line;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "engine/ExtractionRun.h"
+#include "engine/ExtractionOption.h"
 
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -10,15 +11,25 @@ namespace tagmill::cli {
 
 enum class OutputFormat { Jsonl, Csv };
 
+/// One input named on the command line, before it is turned into file entries or tags.
+struct Source {
+    enum class Kind { File, Folder, FileList, Tag, TagList };
+    Kind kind;
+    QString text;
+};
+
 struct CommandLine {
-    RunInput run;
+    QList<Source> sources;            ///< in command-line order
+    std::optional<QString> extension; ///< what folders are scanned for; every file when unset
+    ExtractionOption option = ExtractionOption::TagAndValue;
+    bool listFiles = false;
     bool withFilename = false;
     OutputFormat format = OutputFormat::Jsonl;
 };
 
 inline const char* const Usage =
-    "usage: tagmill-cli [--option N] --tag TAG [--tag TAG ...] [--with-filename] "
-    "[--format jsonl|csv] FILE...";
+    "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
+    "[--format jsonl|csv] [--files] [--ext EXT] (--scan DIR | --files-from LIST | FILE)...";
 
 /// Parses the arguments after the program name; nothing when an option or flag is not valid.
 std::optional<CommandLine> parseCommandLine(const QStringList& arguments);

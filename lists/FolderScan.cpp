@@ -43,15 +43,6 @@ bool statEntry(DIR* dir, const dirent* entry, struct stat& info) {
     return fstatat(dirfd(dir), entry->d_name, &info, 0) == 0;
 }
 
-bool isRegularEntry(DIR* dir, const dirent* entry) {
-    if (entry->d_type == DT_REG)
-        return true;
-    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-        return false;
-    struct stat info;
-    return statEntry(dir, entry, info) && S_ISREG(info.st_mode);
-}
-
 bool statPath(const QString& path, struct stat& info) {
     return !path.isEmpty() && stat(QFile::encodeName(path).constData(), &info) == 0;
 }
@@ -68,6 +59,61 @@ struct Subfolder {
     quint64 inode;
 };
 
+// What one reading of a folder finds, each part sorted by name.
+struct FolderEntries {
+    QStringList files;
+    std::vector<Subfolder> subfolders;
+};
+
+// Reads a folder once for what is asked: the openable files matching `filePattern` (none when
+// it is null) and, with `subfolders`, the folders below it that the scan may enter. Only links
+// and entries of unknown type cost a call to stat, and folders one to learn their identity.
+// False when the folder cannot be opened, with errno saying why.
+bool readFolder(const QString& folder, const QString* filePattern, bool subfolders,
+                FolderEntries& found) {
+    const OpenDir dir(opendir(QFile::encodeName(folder).constData()));
+    if (!dir)
+        return false;
+    QString name;
+    while (const dirent* entry = readdir(dir.get())) {
+        const unsigned char type = entry->d_type;
+        const bool unknown = type == DT_LNK || type == DT_UNKNOWN;
+        const bool maybeFile = filePattern && (type == DT_REG || unknown);
+        const bool maybeFolder = subfolders && (type == DT_DIR || unknown);
+        if (!(maybeFile || maybeFolder) || isDotOrDotDot(entry->d_name) ||
+            !decodeName(entry->d_name, name))
+            continue;
+        if (type == DT_REG) {
+            if (matchesWildcard(name, *filePattern))
+                found.files.append(name);
+            continue;
+        }
+        if (unknown && !(maybeFolder || matchesWildcard(name, *filePattern)))
+            continue;
+        struct stat info;
+        if (!statEntry(dir.get(), entry, info))
+            continue;
+        if (S_ISDIR(info.st_mode) && maybeFolder && !HasUnsafeCharacters(name))
+            found.subfolders.push_back({name, quint64(info.st_dev), quint64(info.st_ino)});
+        else if (S_ISREG(info.st_mode) && maybeFile && matchesWildcard(name, *filePattern))
+            found.files.append(name);
+    }
+    std::sort(found.files.begin(), found.files.end(), nameBefore);
+    std::sort(found.subfolders.begin(), found.subfolders.end(),
+              [](const Subfolder& a, const Subfolder& b) { return nameBefore(a.name, b.name); });
+    return true;
+}
+
+// Appends to `found` the paths of the subfolders not entered yet, marking them entered: the first
+// path to reach a folder is the one kept, so link cycles end.
+void appendUnentered(const QString& folder, const std::vector<Subfolder>& subfolders,
+                     std::set<std::pair<quint64, quint64>>& entered, QStringList& found) {
+    for (const Subfolder& subfolder : subfolders) {
+        if (entered.insert({subfolder.device, subfolder.inode}).second)
+            found.append(folder + subfolder.name + u'/');
+    }
+}
+
 } // namespace
 
 QString patternForExtension(const QString& extension) {
@@ -75,20 +121,9 @@ QString patternForExtension(const QString& extension) {
 }
 
 QStringList ListFilesInFolder(const QString& folder, const QString& pattern) {
-    const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
-    const OpenDir dir(opendir(QFile::encodeName(prefix).constData()));
-    if (!dir)
-        return {};
-    QStringList names;
-    QString name;
-    while (const dirent* entry = readdir(dir.get())) {
-        if (isDotOrDotDot(entry->d_name) || !decodeName(entry->d_name, name))
-            continue;
-        if (matchesWildcard(name, pattern) && isRegularEntry(dir.get(), entry))
-            names.append(name);
-    }
-    std::sort(names.begin(), names.end(), nameBefore);
-    return names;
+    FolderEntries found;
+    readFolder(folder.endsWith(u'/') ? folder : folder + u'/', &pattern, false, found);
+    return found.files;
 }
 
 bool IsOpenableFile(const QString& path) {
@@ -108,19 +143,24 @@ bool HasUnsafeCharacters(QStringView name) {
     });
 }
 
+// Each folder is read once for both its files and its subfolders; the queue of folders still to
+// read is the breadth-first order itself.
 void FolderScan::addFilesBelow(const QString& folder, const QString& pattern,
                                const FoundFiles& add) {
     if (folder.isEmpty())
         return;
     QStringList folders{folder + u'/'};
     markEntered(folders[0]);
-    GetSubDirectories2016(folders, true);
-    for (const QString& entry : folders) {
+    for (qsizetype i = 0; i < folders.size(); ++i) {
         if (m_stop.stop_requested())
             return;
+        const QString entry = folders[i]; // a copy: the list grows below
+        FolderEntries found;
+        readFolder(entry, &pattern, true, found);
+        appendUnentered(entry, found.subfolders, m_entered, folders);
         const QString parent = entry.chopped(1);
         QStringList paths;
-        for (const QString& name : ListFilesInFolder(parent, pattern)) {
+        for (const QString& name : found.files) {
             if (!name.startsWith(u'~'))
                 paths.append(joinFolderAndName(parent, name));
         }
@@ -156,28 +196,10 @@ void FolderScan::markEntered(const QString& folder) {
 // Appends the subfolders of one folder to `found`. False when the folder is gone or denies
 // access; any other failure ends its listing with what was read so far.
 bool FolderScan::listSubfolders(const QString& folder, QStringList& found) {
-    const OpenDir dir(opendir(QFile::encodeName(folder).constData()));
-    if (!dir)
+    FolderEntries entries;
+    if (!readFolder(folder, nullptr, true, entries))
         return errno != EACCES && errno != EPERM && errno != ENOENT && errno != ENOTDIR;
-    std::vector<Subfolder> subfolders;
-    QString name;
-    while (const dirent* entry = readdir(dir.get())) {
-        if (isDotOrDotDot(entry->d_name))
-            continue;
-        if (entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-            continue;
-        struct stat info;
-        if (!statEntry(dir.get(), entry, info) || !S_ISDIR(info.st_mode))
-            continue;
-        if (decodeName(entry->d_name, name) && !HasUnsafeCharacters(name))
-            subfolders.push_back({name, quint64(info.st_dev), quint64(info.st_ino)});
-    }
-    std::sort(subfolders.begin(), subfolders.end(),
-              [](const Subfolder& a, const Subfolder& b) { return nameBefore(a.name, b.name); });
-    for (const Subfolder& subfolder : subfolders) {
-        if (m_entered.insert({subfolder.device, subfolder.inode}).second)
-            found.append(folder + subfolder.name + u'/');
-    }
+    appendUnentered(folder, entries.subfolders, m_entered, found);
     return true;
 }
 

@@ -1,9 +1,12 @@
 // tagmill-cli as its users see it: arguments in, exact bytes and exit status out.
 
+#include "cli/RandomTree.h"
+#include "cli/ScanReference.h"
 #include "engine/Oracle.h"
 #include "engine/RandomCorpus.h"
 #include "textio/TextEncoding.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -27,16 +30,34 @@ Result runCli(const QStringList& arguments) {
     QProcess process;
     process.start(TAGMILL_CLI, arguments);
     EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 class Cli : public test::TempFiles {
 protected:
+    // Makes empty files, and folders for names ending in "/", below the temporary folder.
+    void make(std::initializer_list<const char*> paths) {
+        for (const char* path : paths) {
+            if (QByteArray(path).endsWith('/'))
+                ASSERT_TRUE(QDir(m_dir.path()).mkpath(path)) << path;
+            else
+                write(path, {});
+        }
+    }
 };
 
+// What --files prints for these entries.
+QByteArray lines(const QStringList& entries) {
+    QByteArray out;
+    for (const QString& entry : entries)
+        out += entry.toUtf8() + '\n';
+    return out;
+}
+
 const QByteArray UsageLine =
-    "usage: tagmill-cli [--option N] --tag TAG [--tag TAG ...] [--with-filename] "
-    "[--format jsonl|csv] FILE...\n";
+    "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
+    "[--format jsonl|csv] [--files] [--ext EXT] (--scan DIR | --files-from LIST | FILE)...\n";
 
 TEST_F(Cli, RefusesBadArgumentsAndMissingInputs) {
     const QString file = write("a.xml", "<a>1</a>");
@@ -50,10 +71,18 @@ TEST_F(Cli, RefusesBadArgumentsAndMissingInputs) {
         {{"--bogus", "--tag", "a", file}, UsageLine},
         {{"--format", "xml", "--tag", "a", file}, UsageLine},
         {{file, "--tag"}, UsageLine},
+        {{"--tag", "a", "--ext", "", "--scan", file}, UsageLine},
+        {{"--tag", "a", "--ext=", file}, UsageLine},
+        {{"--files=yes", file}, UsageLine},
+        {{"--files", "--scan"}, UsageLine},
+        {{"--files", "--files-from"}, UsageLine},
+        {{"--tag", "a", "--tags-from"}, UsageLine},
         {{}, "You forgot to input tag\n"},
         {{file}, "You forgot to input tag\n"},
         {{"--tag", "a"}, "No files added.\n"},
         {{"--option", "4", "--tag", "a"}, "No files added.\n"},
+        {{"--tag", "a", "--scan", pathOf("absent")}, "No files added.\n"},
+        {{"--tags-from", write("empty.txt", ""), file}, "You forgot to input tag\n"},
     };
     for (const Case& c : cases) {
         const Result r = runCli(c.arguments);
@@ -120,6 +149,136 @@ TEST_F(Cli, EmptyTagAndDoubleDash) {
     const Result r = runCli({"--tag", "", "--format", "csv", "--", file});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Results\r\n<a>1</a><b>x</>\r\n");
+}
+
+TEST_F(Cli, ScansAndFilesJoinTheListInCommandLineOrder) {
+    make({"a.xml", "B.XML", "c.txt", "~t.xml", "noext", "x..xml", "sub/", "sub/d.Xml", "sub/e.json",
+          ".h/", ".h/f.xml", "sub/deeper/", "sub/deeper/g.xml"});
+    const QString r = m_dir.path();
+    const QStringList everyFile{r + "/a.xml",     r + "/B.XML",      r + "/c.txt",
+                                r + "/noext",     r + "/x..xml",     r + "/.h/f.xml",
+                                r + "/sub/d.Xml", r + "/sub/e.json", r + "/sub/deeper/g.xml"};
+    const QStringList xmlFiles{r + "/a.xml",    r + "/B.XML",     r + "/x..xml",
+                               r + "/.h/f.xml", r + "/sub/d.Xml", r + "/sub/deeper/g.xml"};
+    const QStringList sub{r + "/sub/d.Xml", r + "/sub/e.json", r + "/sub/deeper/g.xml"};
+    struct Case {
+        QStringList arguments;
+        QStringList entries;
+    };
+    const Case cases[] = {
+        {{"--files", "--scan", r}, everyFile},
+        {{"--scan=" + r + "/", "--files"}, everyFile},
+        {{"--files", "--ext", "xml", "--scan", r}, xmlFiles},
+        {{"--files", "--scan", r, "--ext=XML"}, xmlFiles},
+        {{"--ext", "txt", "--files", "--scan", r, "--ext", "xml"}, xmlFiles},
+        {{"--files", "--ext", "*", "--scan", r}, everyFile},
+        {{"--files", "--ext", ".xml", "--scan", r}, {r + "/x..xml"}},
+        {{"--files", "--ext", " xml", "--scan", r}, {}},
+        {{"--files", "--ext", "xml"}, {}},
+        {{"--files", "one", "--scan", r + "/sub", "two", "--scan", r + "/sub", "--", "--scan", r},
+         QStringList{"one"} + sub + QStringList{"two"} + sub + QStringList{"--scan", r}},
+        {{"--files", "--scan", r + "/a.xml", "--scan", r + "/absent", "--scan", "", "x"}, {"x"}},
+        {{"--files"}, {}},
+    };
+    for (const Case& c : cases) {
+        const Result result = runCli(c.arguments);
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, lines(c.entries));
+        EXPECT_TRUE(result.err.isEmpty());
+    }
+}
+
+TEST_F(Cli, ListFilesGiveEveryLineWhateverTheirEncodingAndLineEnds) {
+    const QString text = QString::fromUtf8("/data/é.xml\r\n/data/日本.xml\n");
+    const QStringList decoded{QString::fromUtf8("/data/é.xml"),
+                              QString::fromUtf8("/data/日本.xml")};
+    struct Case {
+        QByteArray bytes;
+        QStringList entries;
+    };
+    const Case cases[] = {
+        {*encodeAs(text, test::FileForm::Utf8), decoded},
+        {*encodeAs(text, test::FileForm::Utf8Mark), decoded},
+        {*encodeAs(text, test::FileForm::Utf16LE), decoded},
+        {*encodeAs(text, test::FileForm::Utf16BE), decoded},
+        {"caf\xe9.xml\r\n\x93q\x94.xml", {QString::fromUtf8("café.xml"), "\u201cq\u201d.xml"}},
+        {"a\r\n\r\nb\r\n", {"a", "", "b"}},
+        {"a\n\nb\n", {"a", "", "b"}},
+        {"a\r\rb\r", {"a", "", "b"}},
+        {"a\r\nb\nc\rd\n\r\ne", {"a", "b", "c", "d", "", "e"}},
+        {"\n\n x \n", {"", "", " x "}},
+        {"last", {"last"}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        const QString list = write("list.txt", c.bytes);
+        const Result result = runCli({"--files", "first", "--files-from", list, "last"});
+        SCOPED_TRACE(c.bytes.toPercentEncoding().toStdString());
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, lines(QStringList{"first"} + c.entries + QStringList{"last"}));
+        EXPECT_TRUE(result.err.isEmpty());
+    }
+}
+
+TEST_F(Cli, TagListsJoinTheTagsInCommandLineOrder) {
+    const QString file = write("t.xml", "<a>1</a><b>2</b><c>3</c><d>4</d><e>5</e>");
+    const QString bd = write("bd.txt", *encodeAs("b\r\nd\r\n", test::FileForm::Utf16LE));
+    const QString e = write("e.txt", "e");
+    const Result r = runCli({"--option", "2", "--format", "csv", "--tag", "c", "--tags-from", bd,
+                             "--tag=a", "--tags-from=" + e, "--tag", "c", file});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Results\r\n3\r\n2\r\n4\r\n1\r\n5\r\n3\r\n");
+    EXPECT_TRUE(r.err.isEmpty());
+}
+
+TEST_F(Cli, AListFileThatCannotBeLoadedStopsEverything) {
+    const QString file = write("a.xml", "<a>1</a>");
+    const QString list = write("list.txt", file.toUtf8());
+    const QString missing = pathOf("missing.txt");
+    const QString folder = m_dir.path();
+    struct Case {
+        QStringList arguments;
+        QByteArray err;
+    };
+    const Case cases[] = {
+        {{"--tag", "a", file, "--files-from", missing},
+         "tagmill-cli: " + missing.toUtf8() + ": File not found\n"},
+        {{"--tags-from", missing, "--files-from", list},
+         "tagmill-cli: " + missing.toUtf8() + ": File not found\n"},
+        {{"--files", "--files-from=no/such.txt"}, "tagmill-cli: no/such.txt: File not found\n"},
+        {{"--tags-from", "", file}, "tagmill-cli: : File not found\n"},
+        {{"--tag", "a", "--files-from", folder, "--files-from", missing},
+         "tagmill-cli: " + folder.toUtf8() + ": file to open is a directory\n"},
+        {{"--files", "--files-from", list, "--tags-from", folder},
+         "tagmill-cli: " + folder.toUtf8() + ": file to open is a directory\n"},
+    };
+    for (const Case& c : cases) {
+        const Result result = runCli(c.arguments);
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+}
+
+TEST_F(Cli, ScansAgreeWithTheRulesOnRandomTrees) {
+    for (quint32 seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE(seed);
+        const RandomTree tree(seed);
+        ASSERT_FALSE(HasFailure());
+        const QString start = QFile::decodeName(tree.root()) + QString(int(seed % 3), u'/');
+        for (const QString extension : {"", "xml", "XmL", "txt", "*", ".xml"}) {
+            SCOPED_TRACE(extension.toStdString());
+            QStringList arguments{"--files", "--scan", start};
+            if (!extension.isEmpty())
+                arguments << "--ext" << extension;
+            const Result result = runCli(arguments);
+            EXPECT_EQ(result.status, 0);
+            EXPECT_EQ(result.out, lines(referenceScan(start, extension)));
+            EXPECT_TRUE(result.err.isEmpty());
+        }
+    }
 }
 
 TEST_F(Cli, AgreesWithTheRulesOnARandomCorpus) {
