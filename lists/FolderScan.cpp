@@ -7,9 +7,9 @@
 #include <QFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -68,7 +68,7 @@ struct FolderEntries {
 // Reads a folder once for what is asked: the openable files matching `filePattern` (none when
 // it is null) and, with `subfolders`, the folders below it that the scan may enter. Only links
 // and entries of unknown type cost a call to stat, and folders one to learn their identity.
-// False when the folder cannot be opened, with errno saying why.
+// False when the folder cannot be opened.
 bool readFolder(const QString& folder, const QString* filePattern, bool subfolders,
                 FolderEntries& found) {
     const OpenDir dir(opendir(QFile::encodeName(folder).constData()));
@@ -143,47 +143,40 @@ bool HasUnsafeCharacters(QStringView name) {
     });
 }
 
-// Each folder is read once for both its files and its subfolders; the queue of folders still to
-// read is the breadth-first order itself.
 void FolderScan::addFilesBelow(const QString& folder, const QString& pattern,
                                const FoundFiles& add) {
     if (folder.isEmpty())
         return;
     QStringList folders{folder + u'/'};
-    markEntered(folders[0]);
-    for (qsizetype i = 0; i < folders.size(); ++i) {
-        if (m_stop.stop_requested())
-            return;
-        const QString entry = folders[i]; // a copy: the list grows below
-        FolderEntries found;
-        readFolder(entry, &pattern, true, found);
-        appendUnentered(entry, found.subfolders, m_entered, folders);
+    GetSubDirectories2016(folders, pattern, [&](const QString& entry, const QStringList& names) {
         const QString parent = entry.chopped(1);
         QStringList paths;
-        for (const QString& name : found.files) {
+        for (const QString& name : names) {
             if (!name.startsWith(u'~'))
                 paths.append(joinFolderAndName(parent, name));
         }
         if (!paths.isEmpty())
             add(std::move(paths));
-    }
+    });
 }
 
-void FolderScan::GetSubDirectories2016(QStringList& folders, bool recurse) {
-    QStringList found;
-    QStringList listable;
-    for (const QString& folder : folders) {
+// The queue of folders still to read is the breadth-first order itself, and each folder is read
+// once for both its files and its subfolders.
+void FolderScan::GetSubDirectories2016(QStringList& folders, const QString& pattern,
+                                       const FolderFiles& eachFolder) {
+    QStringList queue = std::exchange(folders, {});
+    for (const QString& folder : queue)
+        markEntered(folder);
+    for (qsizetype i = 0; i < queue.size(); ++i) {
         if (m_stop.stop_requested())
             return;
-        if (!IsFolder(folder) || listSubfolders(folder, found))
-            listable.append(folder);
-    }
-    folders = std::move(listable);
-    if (recurse && !found.isEmpty())
-        GetSubDirectories2016(found, true);
-    for (const QString& folder : found) {
-        if (IsFolder(folder))
-            folders.append(folder);
+        const QString folder = queue[i]; // a copy: the queue grows below
+        FolderEntries found;
+        if (!readFolder(folder, &pattern, true, found))
+            continue;
+        folders.append(folder);
+        appendUnentered(folder, found.subfolders, m_entered, queue);
+        eachFolder(folder, found.files);
     }
 }
 
@@ -191,16 +184,6 @@ void FolderScan::markEntered(const QString& folder) {
     struct stat info;
     if (statPath(folder, info))
         m_entered.insert({info.st_dev, info.st_ino});
-}
-
-// Appends the subfolders of one folder to `found`. False when the folder is gone or denies
-// access; any other failure ends its listing with what was read so far.
-bool FolderScan::listSubfolders(const QString& folder, QStringList& found) {
-    FolderEntries entries;
-    if (!readFolder(folder, nullptr, true, entries))
-        return errno != EACCES && errno != EPERM && errno != ENOENT && errno != ENOTDIR;
-    appendUnentered(folder, entries.subfolders, m_entered, found);
-    return true;
 }
 
 } // namespace tagmill

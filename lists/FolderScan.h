@@ -34,6 +34,8 @@ bool HasUnsafeCharacters(QStringView name);
 
 /// Called with the paths found in one folder, in order.
 using FoundFiles = std::function<void(QStringList paths)>;
+/// Called with a folder of a scan (ending with "/") and the names of its files that match.
+using FolderFiles = std::function<void(const QString& folder, const QStringList& names)>;
 
 /// One scan of a folder and every folder below it, breadth-first. Links to folders are
 /// followed, but every real folder is entered once, reached by the first path the
@@ -47,14 +49,18 @@ public:
     /// the folder and below, except names starting with "~".
     void addFilesBelow(const QString& folder, const QString& pattern, const FoundFiles& add);
 
-    /// Appends to `folders` (each ending with "/") the folders below them, level by level, each
-    /// folder's subfolders sorted by name ignoring case. With recurse, every deeper level too.
-    /// A folder that is gone or denies access is removed from `folders`.
-    void GetSubDirectories2016(QStringList& folders, bool recurse);
+    /// Appends to `folders` (each ending with "/") every folder below them, breadth-first: the
+    /// folders one level below, grouped by parent in the list's order, then those two levels
+    /// below, and so on, each folder's subfolders sorted by name ignoring case. A folder reached
+    /// again, by a link or from another folder given, is left out, and so are folders that
+    /// cannot be read, such as one that is gone or denies access. Every folder is
+    /// read once: `eachFolder` gets the names of its files that match the pattern (see
+    /// ListFilesInFolder) as soon as it is read.
+    void GetSubDirectories2016(QStringList& folders, const QString& pattern,
+                               const FolderFiles& eachFolder);
 
 private:
     void markEntered(const QString& folder);
-    bool listSubfolders(const QString& folder, QStringList& found);
 
     std::stop_token m_stop;
     std::set<std::pair<quint64, quint64>> m_entered; // device and inode of each folder reached

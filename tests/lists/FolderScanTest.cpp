@@ -63,6 +63,25 @@ TEST_F(FolderScanTest, BreadthFirstFolderByFolderNamesSortedIgnoringCase) {
                            "/a/b/y.xml", "/B1/deep/d.xml", "/b2/deeper/e.xml", "/a/b/c/z.xml"}));
 }
 
+TEST_F(FolderScanTest, FolderListIsBreadthFirstAndLeavesOutWhatCannotBeRead) {
+    make({"a/", "a/b/", "B1/", "B1/deep/", "c/", "c/x.xml", "a/y.xml"});
+    link("missing", "gone");
+    QStringList folders{root() + "/", root() + "/absent/", root() + "/c/"};
+    QStringList visited;
+    FolderScan(std::stop_token{})
+        .GetSubDirectories2016(
+            folders, "*.xml", [&](const QString& folder, const QStringList& names) {
+                visited.append(folder.mid(root().size()) + ":" + names.join(','));
+            });
+    QStringList relative;
+    for (const QString& folder : folders)
+        relative.append(folder.mid(root().size()));
+    // c is given, so the root's way to it is not taken again.
+    EXPECT_EQ(relative, QStringList({"/", "/c/", "/a/", "/B1/", "/a/b/", "/B1/deep/"}));
+    EXPECT_EQ(visited,
+              QStringList({"/:", "/c/:x.xml", "/a/:y.xml", "/B1/:", "/a/b/:", "/B1/deep/:"}));
+}
+
 TEST_F(FolderScanTest, PatternIsTheExtensionExactlyAsTyped) {
     make({"a.xml", "b.XML", "c.txt", "noext", "d.xml.bak", ".hidden.xml", ".hid/", ".hid/e.xml",
           "~skip.xml", "~/", "~/kept.xml"});
