@@ -21,10 +21,10 @@ Form1::Form1(platform::Desktop desktop, QString programFolder, QWidget* parent)
     buildControls();
 }
 
-// The run's workers must stop before the table they fill goes away.
+// The run's workers must stop before the table they fill goes away. The list loader, the last
+// member, stops its work before the lists go.
 Form1::~Form1() {
     stopRun();
-    m_loader.cancel();
 }
 
 void Form1::connectCommands() {
