@@ -8,6 +8,7 @@
 // counts. Prints the wall times, the longest gap between two ticks of a 10 ms timer during the
 // window's runs, the time to scroll to the last row and tick it, and the peak memory.
 
+#include "PeakMemory.h"
 #include "platform/fakes/FakeDesktop.h"
 #include "shell/Form1.h"
 
@@ -107,17 +108,6 @@ double cliSeconds(const Options& options, const QStringList& files) {
     if (!cli.waitForFinished(-1) || cli.exitCode() != 0)
         throw std::runtime_error("tagmill-cli failed");
     return clock.nsecsElapsed() / 1e9;
-}
-
-qint64 peakMemoryKiB() {
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
 }
 
 double median(std::vector<double> values) {

@@ -8,6 +8,7 @@
 // the full list from top to bottom a page at a time takes at worst per page, and the peak
 // memory.
 
+#include "PeakMemory.h"
 #include "platform/fakes/FakeDesktop.h"
 #include "shell/Form1.h"
 
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
@@ -33,17 +33,6 @@ struct Figures {
     qint64 longestGapMs = 0;
     double worstPageMs = 0;
 };
-
-qint64 peakMemoryKiB() {
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
 
 // Pages through the whole list as a user holding Page Down would; the slowest page counts.
 double worstPageMs(QTableView& view) {

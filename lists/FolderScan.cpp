@@ -65,11 +65,10 @@ struct FolderEntries {
     std::vector<Subfolder> subfolders;
 };
 
-// Reads a folder once for what is asked: the openable files matching `filePattern` (none when
-// it is null) and, with `subfolders`, the folders below it that the scan may enter. Only links
-// and entries of unknown type cost a call to stat, and folders one to learn their identity.
-// False when the folder cannot be opened.
-bool readFolder(const QString& folder, const QString* filePattern, bool subfolders,
+// Reads a folder once: the openable files matching the pattern and, with `subfolders`, the
+// folders below it that the scan may enter. Only links and entries of unknown type cost a call
+// to stat, and folders one to learn their identity. False when the folder cannot be opened.
+bool readFolder(const QString& folder, const QString& pattern, bool subfolders,
                 FolderEntries& found) {
     const OpenDir dir(opendir(QFile::encodeName(folder).constData()));
     if (!dir)
@@ -78,24 +77,25 @@ bool readFolder(const QString& folder, const QString* filePattern, bool subfolde
     while (const dirent* entry = readdir(dir.get())) {
         const unsigned char type = entry->d_type;
         const bool unknown = type == DT_LNK || type == DT_UNKNOWN;
-        const bool maybeFile = filePattern && (type == DT_REG || unknown);
         const bool maybeFolder = subfolders && (type == DT_DIR || unknown);
-        if (!(maybeFile || maybeFolder) || isDotOrDotDot(entry->d_name) ||
+        if (!(type == DT_REG || unknown || maybeFolder) || isDotOrDotDot(entry->d_name) ||
             !decodeName(entry->d_name, name))
             continue;
+        const bool matches = matchesWildcard(name, pattern);
         if (type == DT_REG) {
-            if (matchesWildcard(name, *filePattern))
+            if (matches)
                 found.files.append(name);
             continue;
         }
-        if (unknown && !(maybeFolder || matchesWildcard(name, *filePattern)))
+        // Only a folder, or a file whose name matches, is worth asking what it is.
+        if (!maybeFolder && !matches)
             continue;
         struct stat info;
         if (!statEntry(dir.get(), entry, info))
             continue;
         if (S_ISDIR(info.st_mode) && maybeFolder && !HasUnsafeCharacters(name))
             found.subfolders.push_back({name, quint64(info.st_dev), quint64(info.st_ino)});
-        else if (S_ISREG(info.st_mode) && maybeFile && matchesWildcard(name, *filePattern))
+        else if (S_ISREG(info.st_mode) && matches)
             found.files.append(name);
     }
     std::sort(found.files.begin(), found.files.end(), nameBefore);
@@ -122,7 +122,7 @@ QString patternForExtension(const QString& extension) {
 
 QStringList ListFilesInFolder(const QString& folder, const QString& pattern) {
     FolderEntries found;
-    readFolder(folder.endsWith(u'/') ? folder : folder + u'/', &pattern, false, found);
+    readFolder(folder, pattern, false, found);
     return found.files;
 }
 
@@ -172,7 +172,7 @@ void FolderScan::GetSubDirectories2016(QStringList& folders, const QString& patt
             return;
         const QString folder = queue[i]; // a copy: the queue grows below
         FolderEntries found;
-        if (!readFolder(folder, &pattern, true, found))
+        if (!readFolder(folder, pattern, true, found))
             continue;
         folders.append(folder);
         appendUnentered(folder, found.subfolders, m_entered, queue);

@@ -105,11 +105,11 @@ void FileListCommands::PushButton16_Click() {
     trap.step(102, [&] {
         chosen = m_context.desktop.files.openFiles(AddFilesTitle, {}, "All Files (*.*)|*.*|");
     });
-    // The dialog fails when the names chosen do not fit its result; nothing is loaded then.
-    if (!chosen.isEmpty() && !fitsOpenDialogResult(chosen))
-        return trap.report(102, tooManyListFilesDescription());
     if (chosen.isEmpty())
         return;
+    // The dialog fails when the names chosen do not fit its result; nothing is loaded then.
+    if (!fitsOpenDialogResult(chosen))
+        return trap.report(102, tooManyListFilesDescription());
     trap.step(104, [&] {
         m_loader.start(
             loadListFilesJob(m_context, m_files, chosenPaths(chosen), "PushButton16_Click", 104));

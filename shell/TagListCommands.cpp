@@ -31,11 +31,11 @@ void TagListCommands::PushButton4_Click() {
             "Load List(s) - Hold Ctrl to select multiple list files", {},
             "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
     });
-    // The dialog fails when the names chosen do not fit its result; nothing is loaded then.
-    if (!chosen.isEmpty() && !fitsOpenDialogResult(chosen))
-        return trap.report(100, tooManyListFilesDescription());
     if (chosen.isEmpty())
         return;
+    // The dialog fails when the names chosen do not fit its result; nothing is loaded then.
+    if (!fitsOpenDialogResult(chosen))
+        return trap.report(100, tooManyListFilesDescription());
     trap.step(102, [&] { m_context.pointer.set(Pointer::Busy); });
     CommandContext& context = m_context;
     trap.step(104, [&] {
