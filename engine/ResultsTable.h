@@ -1,20 +1,14 @@
 #pragma once
 
+#include "engine/ResultsSnapshot.h"
 #include "engine/ValueBatch.h"
 
 #include <QAbstractTableModel>
-#include <QStringList>
-
-#include <cstdint>
-#include <deque>
-#include <string>
-#include <vector>
 
 namespace tagmill {
 
 /// The results of a run: one row per value, with the file name column or without it, and a check
-/// state per row that only the user changes. Rows live in shared UTF-8 blocks with offsets and
-/// each file's path is kept once, so ten million rows stay small.
+/// state per row that only the user changes.
 class ResultsTable : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -31,7 +25,10 @@ public:
     /// Column widths in twips: 3500 each with the file name, 7000 for "Results" alone.
     int columnWidthTwips(int column) const;
 
-    /// The value of a row, the path it came from and its check state, for the writers.
+    /// The table as it stands now, for a writer on any thread; later changes do not reach it.
+    ResultsSnapshot snapshot() const { return {m_withFilename, m_rows}; }
+
+    /// The value of a row, the path it came from and its check state.
     QString value(qsizetype row) const;
     QString path(qsizetype row) const;
     bool isChecked(qsizetype row) const;
@@ -44,21 +41,8 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
 private:
-    std::string_view valueBytes(qsizetype row) const;
-    std::uint64_t appendText(std::string_view utf8); // gives the value's place
-
     bool m_withFilename = false;
-    QStringList m_paths; // each file once
-    // Every value, UTF-8, back to back in blocks that are never moved once filled, so a growing
-    // table never copies all its text at once while the window waits.
-    std::vector<std::string> m_blocks;
-    struct Row {
-        std::uint64_t place; // its block, and the end of its value there
-        quint32 path;        // index into m_paths
-        bool checked;
-    };
-    // A deque grows in small pieces: a table of millions of rows never copies them all at once.
-    std::deque<Row> m_rows;
+    RowStore m_rows;
 };
 
 } // namespace tagmill

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace tagmill;
 
 namespace {
@@ -93,6 +95,72 @@ TEST(ResultsTable, ValuesOfEverySizeComeBackWhole) {
     ASSERT_EQ(table.rowCount(), 5000);
     for (int row = 0; row < 5000; ++row)
         ASSERT_EQ(table.value(row).toStdString(), expected[std::size_t(row)]) << row;
+}
+
+std::string cellText(const ResultsSnapshot& snapshot, qsizetype row, int column) {
+    return std::string(snapshot.cell(row, column));
+}
+
+// A writer reads a snapshot while the window goes on: whatever happens to the table afterwards,
+// the snapshot keeps the rows, ticks and columns it was taken with.
+TEST(ResultsTable, ASnapshotKeepsTheTableAsItStood) {
+    ResultsTable table;
+    table.resetColumns(true);
+    ValueBatch many;
+    for (int i = 0; i < 40000; ++i) { // more than one chunk of rows
+        std::string value = "v";
+        value += std::to_string(i);
+        many.append(value);
+    }
+    table.appendValues("/data/a.xml", many);
+    table.setData(table.index(5, 0), Qt::Checked, Qt::CheckStateRole);
+
+    const ResultsSnapshot snapshot = table.snapshot();
+    table.setData(table.index(5, 0), Qt::Unchecked, Qt::CheckStateRole);
+    table.setData(table.index(39999, 0), Qt::Checked, Qt::CheckStateRole);
+    table.appendValues("/data/b.xml", batchOf({"late"}));
+
+    ASSERT_EQ(snapshot.rowCount(), 40000);
+    ASSERT_EQ(snapshot.columnCount(), 2);
+    EXPECT_EQ(snapshot.header(0), "Filename");
+    EXPECT_EQ(snapshot.header(1), "Results");
+    EXPECT_TRUE(snapshot.isTicked(5));
+    EXPECT_FALSE(snapshot.isTicked(39999));
+    EXPECT_EQ(cellText(snapshot, 39999, 0), "/data/a.xml");
+    EXPECT_EQ(cellText(snapshot, 39999, 1), "v39999");
+    EXPECT_FALSE(table.isChecked(5));
+    EXPECT_TRUE(table.isChecked(39999));
+    EXPECT_EQ(table.value(40000), "late");
+
+    table.resetColumns(false);
+    EXPECT_EQ(snapshot.rowCount(), 40000);
+    EXPECT_EQ(cellText(snapshot, 0, 1), "v0");
+}
+
+// The same while another thread reads the snapshot: the values it reads never change under it.
+TEST(ResultsTable, ASnapshotCanBeReadOnAnotherThreadWhileTheTableGrows) {
+    ResultsTable table;
+    table.resetColumns(false);
+    ValueBatch first;
+    for (int i = 0; i < 20000; ++i)
+        first.append(std::to_string(i));
+    table.appendValues("a.xml", first);
+
+    const ResultsSnapshot snapshot = table.snapshot();
+    bool same = true;
+    std::thread reader([&] {
+        for (int round = 0; round < 20; ++round)
+            for (qsizetype row = 0; row < snapshot.rowCount(); ++row)
+                same =
+                    same && snapshot.cell(row, 0) == std::to_string(row) && !snapshot.isTicked(row);
+    });
+    for (int i = 0; i < 200; ++i) {
+        table.appendValues("b.xml", batchOf({"more", "rows"}));
+        table.setData(table.index(i * 97, 0), Qt::Checked, Qt::CheckStateRole);
+    }
+    table.clearRows();
+    reader.join();
+    EXPECT_TRUE(same);
 }
 
 } // namespace
