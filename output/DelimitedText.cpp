@@ -1,0 +1,69 @@
+#include "output/DelimitedText.h"
+
+#include "output/DeviceSink.h"
+
+#include <array>
+
+namespace tagmill {
+
+void CommaDelimitedLines::appendHeader(std::string& out, const QStringList& headers) const {
+    if (m_columnCount <= 1)
+        return;
+    for (const QString& header : headers) {
+        appendUtf8(out, header);
+        out += ',';
+    }
+    out += "\r\n";
+}
+
+void CommaDelimitedLines::appendRow(std::string& out, std::span<const std::string_view> cells) {
+    if (m_columnCount <= 1) {
+        // The previous line gets its comma now that a row follows it.
+        if (m_anyRow)
+            out += ",\r\n";
+        out.append(cells.front());
+    } else {
+        for (std::size_t column = 0; column < cells.size(); ++column) {
+            if (column > 0)
+                out += ',';
+            out.append(cells[column]);
+        }
+        out += "\r\n";
+    }
+    m_anyRow = true;
+}
+
+void CommaDelimitedLines::finish(std::string& out) const {
+    if (m_columnCount <= 1 && m_anyRow)
+        out += "\r\n";
+}
+
+bool SaveListviewAsCommaDelimToFile(const ResultsSnapshot& table, QIODevice& device,
+                                    std::stop_token stop) {
+    const int columns = table.columnCount();
+    QStringList headers;
+    for (int column = 0; column < columns; ++column)
+        headers.append(table.header(column));
+    CommaDelimitedLines lines(columns);
+    DeviceSink sink(device, stop);
+    lines.appendHeader(sink.out(), headers);
+    std::array<std::string_view, 2> cells;
+    for (qsizetype row = 0; row < table.rowCount() && sink.flushIfFull(); ++row) {
+        for (int column = 0; column < columns; ++column)
+            cells[std::size_t(column)] = table.cell(row, column);
+        lines.appendRow(sink.out(), std::span(cells.data(), std::size_t(columns)));
+    }
+    lines.finish(sink.out());
+    return sink.finish();
+}
+
+bool writeTabDelimited(const ResultsSnapshot& table, QIODevice& device, std::stop_token stop) {
+    const TabDelimitedLine line;
+    DeviceSink sink(device, stop);
+    for (qsizetype row = 0; row < table.rowCount() && sink.flushIfFull(); ++row)
+        line.appendRow(sink.out(), table.cell(row, 0));
+    line.finish(sink.out());
+    return sink.finish();
+}
+
+} // namespace tagmill

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QIODevice>
+
+#include <stop_token>
+#include <string>
+#include <string_view>
+
+namespace tagmill {
+
+/// Gathers a writer's bytes and hands them to the device a megabyte at a time. Once a write
+/// fails, or the writer is asked to stop, it takes nothing more and the writer ends early.
+class DeviceSink {
+public:
+    DeviceSink(QIODevice& device, std::stop_token stop) : m_device(device), m_stop(stop) {}
+
+    /// Where the writer appends its bytes.
+    std::string& out() { return m_buffer; }
+    /// False once the writer should end: a write failed or it was asked to stop.
+    bool ok() const { return !m_failed && !m_stop.stop_requested(); }
+    /// Hands the bytes over once there are enough of them; returns ok().
+    bool flushIfFull() {
+        if (m_buffer.size() >= FlushBytes)
+            flush();
+        return ok();
+    }
+    /// Hands over what is left; true when every byte reached the device.
+    bool finish() {
+        flush();
+        return ok();
+    }
+
+private:
+    static constexpr std::size_t FlushBytes = 1 << 20;
+
+    void flush() {
+        if (ok() && !m_buffer.empty())
+            m_failed =
+                m_device.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size());
+        m_buffer.clear();
+    }
+
+    QIODevice& m_device;
+    std::stop_token m_stop;
+    std::string m_buffer;
+    bool m_failed = false;
+};
+
+/// Appends a QString as UTF-8.
+inline void appendUtf8(std::string& out, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    out.append(bytes.constData(), std::size_t(bytes.size()));
+}
+
+/// The length of UTF-8 text in UTF-16 units, the way the table counts characters: a character
+/// beyond U+FFFF counts two.
+inline qsizetype utf16Length(std::string_view utf8) {
+    qsizetype length = 0;
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        length += (byte & 0xC0) != 0x80; // a character starts here
+        length += byte >= 0xF0;          // and needs a surrogate pair
+    }
+    return length;
+}
+
+} // namespace tagmill

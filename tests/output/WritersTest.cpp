@@ -1,0 +1,167 @@
+#include "output/ClipboardText.h"
+#include "output/DelimitedText.h"
+#include "output/TextReport.h"
+
+#include "QtPrinters.h"
+
+#include <QBuffer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace tagmill;
+
+namespace {
+
+struct Row {
+    const char* path;
+    const char* value;
+    bool ticked;
+};
+
+ResultsSnapshot tableOf(bool withFilename, std::initializer_list<Row> rows) {
+    RowStore store;
+    for (const Row& row : rows) {
+        store.startFile(row.path);
+        store.append(row.value, row.ticked);
+    }
+    return {withFilename, store};
+}
+
+// The worked example: the unticked row holds the longest result.
+ResultsSnapshot workedExample(bool withFilename) {
+    return tableOf(
+        withFilename,
+        {{"a.xml", "12", true}, {"b.xml", "abcdefghij", false}, {"long_name.xml", "7", true}});
+}
+
+// The delimited example: a value holding a comma, in an unticked row.
+ResultsSnapshot commaExample(bool withFilename) {
+    return tableOf(withFilename,
+                   {{"a.xml", "12", true}, {"b.xml", "x,y", false}, {"c.xml", "7", true}});
+}
+
+using Writer = std::function<bool(const ResultsSnapshot&, QIODevice&, std::stop_token)>;
+
+QByteArray written(const Writer& writer, const ResultsSnapshot& table) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(writer(table, buffer, {}));
+    return buffer.data();
+}
+
+const Writer report = SaveListviewProperlySpaced;
+const Writer comma = SaveListviewAsCommaDelimToFile;
+const Writer tab = writeTabDelimited;
+
+struct WriterCase {
+    const char* name;
+    Writer writer;
+    ResultsSnapshot table;
+    QByteArray expected;
+};
+
+TEST(Writers, WriteTheirFormatsByteForByte) {
+    const ResultsSnapshot emptyPair = tableOf(true, {});
+    const ResultsSnapshot emptySingle = tableOf(false, {});
+    const ResultsSnapshot untickedOnly =
+        tableOf(true, {{"a.xml", "1", false}, {"a_much_longer_name.xml", "", false}});
+    const ResultsSnapshot special = tableOf(
+        true, {{"q.xml", "say \"hi\", then\tgo\r\nnext", true}, {"q.xml", "trailing  ", true}});
+    // "é" is one unit though two bytes, "😀" two units and four bytes.
+    const ResultsSnapshot wide = tableOf(
+        false,
+        {{"w.xml", "\xC3\xA9", true}, {"w.xml", "\xF0\x9F\x98\x80", true}, {"w.xml", "abc", true}});
+    const WriterCase cases[] = {
+        {"report, worked example", report, workedExample(true),
+         "Filename     \tResults   \t\r\n"
+         "a.xml        \t12        \t\r\n"
+         "long_name.xml\t7         \t\r\n"},
+        {"report, one column", report, workedExample(false),
+         "Results   \t\r\n12        \t\r\n7         \t\r\n"},
+        {"report, no rows: the headers set the widths", report, emptyPair,
+         "Filename\tResults\t\r\n"},
+        {"report, nothing ticked: unticked rows still widen", report, untickedOnly,
+         "Filename              \tResults\t\r\n"},
+        {"report, cells written as they are", report, special,
+         "Filename\tResults" + QByteArray(16, ' ') + "\t\r\n" +
+             "q.xml   \tsay \"hi\", then\tgo\r\nnext\t\r\n" + "q.xml   \ttrailing  " +
+             QByteArray(13, ' ') + "\t\r\n"},
+        {"report, widths in UTF-16 units", report, wide,
+         "Results\t\r\n\xC3\xA9      \t\r\n\xF0\x9F\x98\x80     \t\r\nabc    \t\r\n"},
+        {"comma, worked example", comma, commaExample(true),
+         "Filename,Results,\r\na.xml,12\r\nb.xml,x,y\r\nc.xml,7\r\n"},
+        {"comma, one column: no header, no comma after the last row", comma, commaExample(false),
+         "12,\r\nx,y,\r\n7\r\n"},
+        {"comma, no rows, two columns", comma, emptyPair, "Filename,Results,\r\n"},
+        {"comma, no rows, one column", comma, emptySingle, ""},
+        {"comma, one row, one column", comma, tableOf(false, {{"a.xml", "v", false}}), "v\r\n"},
+        {"comma, nothing quoted", comma, special,
+         "Filename,Results,\r\nq.xml,say \"hi\", then\tgo\r\nnext\r\nq.xml,trailing  \r\n"},
+        {"tab, file names only", tab, commaExample(true), "a.xml\tb.xml\tc.xml\t\r\n"},
+        {"tab, one column", tab, commaExample(false), "12\tx,y\t7\t\r\n"},
+        {"tab, no rows", tab, emptyPair, "\r\n"},
+        {"tab, characters beyond the BMP", tab, wide, "\xC3\xA9\t\xF0\x9F\x98\x80\tabc\t\r\n"},
+    };
+    for (const WriterCase& c : cases)
+        EXPECT_EQ(written(c.writer, c.table), c.expected) << c.name;
+}
+
+TEST(Writers, ReportAFailingDeviceAndAStop) {
+    for (const Writer& writer : {report, comma, tab}) {
+        QBuffer readOnly;
+        readOnly.open(QIODevice::ReadOnly);
+        EXPECT_FALSE(writer(workedExample(true), readOnly, {}));
+
+        std::stop_source stop;
+        stop.request_stop();
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_FALSE(writer(workedExample(true), buffer, stop.get_token()));
+    }
+}
+
+TEST(Writers, CommaLinesStreamRowByRow) {
+    CommaDelimitedLines lines(1);
+    std::string out;
+    for (std::string_view value : {"1", "2"}) {
+        lines.appendRow(out, std::span(&value, 1));
+        EXPECT_EQ(out.back(), value.back()) << "a line waits to learn whether it is the last";
+    }
+    lines.finish(out);
+    EXPECT_EQ(out, "1,\r\n2\r\n");
+}
+
+struct ClipboardCase {
+    const char* name;
+    ResultsSnapshot table;
+    QString expected;
+};
+
+TEST(ClipboardText, LinesOfTickedRowsTrimmedAtTheEnd) {
+    const ClipboardCase cases[] = {
+        {"worked example: the header does not count", workedExample(true),
+         "a.xml        \t12\r\nlong_name.xml\t7\r\n"},
+        {"one column: no TAB, no fill", workedExample(false), "12\r\n7\r\n"},
+        {"nothing ticked empties the clipboard", tableOf(true, {{"a.xml", "1", false}}), ""},
+        {"a header longer than every cell does not widen", tableOf(true, {{"a", "1", true}}),
+         "a\t1\r\n"},
+        {"the last cell loses its spaces, others keep them",
+         tableOf(true, {{"a ", "b  ", true}, {"c", "  ", true}}), "a \tb\r\nc \t\r\n"},
+        {"an empty last cell leaves its TAB", tableOf(true, {{"a.xml", "", true}}), "a.xml\t\r\n"},
+        {"an empty single cell leaves an empty line", tableOf(false, {{"a", "   ", true}}), "\r\n"},
+        {"widths in UTF-16 units",
+         tableOf(true, {{"\xF0\x9F\x98\x80", "x", true}, {"abc", "y", true}}),
+         QString::fromUtf8("\xF0\x9F\x98\x80 \tx\r\nabc\ty\r\n")},
+    };
+    for (const ClipboardCase& c : cases) {
+        const auto text = clipboardText(c.table);
+        ASSERT_TRUE(text.has_value()) << c.name;
+        EXPECT_EQ(*text, c.expected) << c.name;
+    }
+    EXPECT_FALSE(clipboardText(tableOf(true, {})).has_value())
+        << "an empty table leaves the clipboard alone";
+}
+
+} // namespace
