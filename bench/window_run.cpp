@@ -138,7 +138,8 @@ WindowFigures runInWindow(const Options& options, const QStringList& files) {
     platform::FakeDesktop fakes;
     BoxesEndingTheRun boxes;
     const platform::Desktop desktop{boxes,          fakes.inputs,   fakes.files,    fakes.clipboard,
-                                    fakes.settings, fakes.launcher, fakes.pointers, fakes.random};
+                                    fakes.settings, fakes.launcher, fakes.pointers, fakes.random,
+                                    fakes.spreadsheet};
     Form1 form(desktop, QCoreApplication::applicationDirPath());
     form.Form_Load();
     form.fileList().append(files);

@@ -2,6 +2,7 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -33,10 +34,15 @@ public:
 private:
     static constexpr std::size_t FlushBytes = 1 << 20;
 
+    // A file may take only part of the bytes (a file size limit does that); the rest is
+    // offered again, so a real failure shows as one.
     void flush() {
-        if (ok() && !m_buffer.empty())
-            m_failed =
-                m_device.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size());
+        std::string_view rest = m_buffer;
+        while (ok() && !rest.empty()) {
+            const qint64 written = m_device.write(rest.data(), qint64(rest.size()));
+            m_failed = written <= 0;
+            rest.remove_prefix(std::size_t(std::max<qint64>(written, 0)));
+        }
         m_buffer.clear();
     }
 

@@ -8,6 +8,7 @@
 #include "platform/PointerShapes.h"
 #include "platform/RandomNumbers.h"
 #include "platform/SettingsBackend.h"
+#include "platform/SpreadsheetProgram.h"
 
 namespace tagmill::platform {
 
@@ -22,6 +23,7 @@ struct Desktop {
     Launcher& launcher;
     PointerShapes& pointers;
     RandomNumbers& random;
+    SpreadsheetProgram& spreadsheet;
 };
 
 } // namespace tagmill::platform

@@ -11,6 +11,11 @@ void CommandContext::say(const QString& text) const {
         {m_applicationTitle, text, platform::MessageButtons::Ok, platform::MessageIcon::None});
 }
 
+bool CommandContext::confirm(const QString& text) const {
+    return desktop.messages.show({m_applicationTitle, text, platform::MessageButtons::YesNo,
+                                  platform::MessageIcon::None}) == platform::MessageAnswer::Yes;
+}
+
 std::optional<QString> CommandContext::ask(const QString& prompt, const QString& preset) const {
     return desktop.inputs.ask(m_applicationTitle, prompt, preset);
 }

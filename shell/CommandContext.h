@@ -20,6 +20,8 @@ public:
     ErrorTrap errorTrap(const QString& procedure) const;
     /// A plain message box with an OK button.
     void say(const QString& text) const;
+    /// A plain message box with Yes and No buttons; true when the answer is Yes.
+    bool confirm(const QString& text) const;
     /// An input box; nothing when the user cancelled.
     std::optional<QString> ask(const QString& prompt, const QString& preset) const;
 

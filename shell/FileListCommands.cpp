@@ -32,7 +32,7 @@ const QString ListFileFormat =
 } // namespace
 
 FileListCommands::FileListCommands(CommandContext& context, EntryListModel& files, ReportView& view,
-                                   ListLoader& loader, QString programFolder)
+                                   WorkQueue& loader, QString programFolder)
     : m_context(context), m_files(files), m_view(view), m_loader(loader),
       m_programFolder(std::move(programFolder)) {
     // Dragging an entry only moves it: the list neither starts a drag of its own nor scrolls
@@ -86,7 +86,7 @@ void FileListCommands::scanFolder(const QString& folder, const QString& pattern)
     EntryListModel& files = m_files;
     CommandContext& context = m_context;
     m_loader.start(
-        [&files, folder, pattern](ListLoader::Output& output) {
+        [&files, folder, pattern](WorkQueue::Output& output) {
             FolderScan(output.stopToken()).addFilesBelow(folder, pattern, [&](QStringList paths) {
                 output.add(files, std::move(paths));
             });
@@ -146,7 +146,7 @@ void FileListCommands::ListView1_OLEDragDrop(const QMimeData& data) {
     for (const QUrl& url : data.urls())
         dropped.append(url.toLocalFile());
     EntryListModel& files = m_files;
-    m_loader.start([&files, dropped](ListLoader::Output& output) {
+    m_loader.start([&files, dropped](WorkQueue::Output& output) {
         for (const QString& path : dropped) {
             if (output.stopToken().stop_requested())
                 return;

@@ -9,7 +9,7 @@ namespace tagmill {
 
 class CommandContext;
 class EntryListModel;
-class ListLoader;
+class WorkQueue;
 class ReportView;
 
 /// The commands of the file list: adding files by dialog, by folder, by list file and by drop,
@@ -18,7 +18,7 @@ class FileListCommands {
 public:
     /// programFolder holds drag.ico, the pointer shown while an entry is moved.
     FileListCommands(CommandContext& context, EntryListModel& files, ReportView& view,
-                     ListLoader& loader, QString programFolder);
+                     WorkQueue& loader, QString programFolder);
 
     void PushButton1_Click();  ///< Add XML Files
     void PushButton5_Click();  ///< Add All XML Files In Folder
@@ -48,7 +48,7 @@ private:
     CommandContext& m_context;
     EntryListModel& m_files;
     ReportView& m_view;
-    ListLoader& m_loader;
+    WorkQueue& m_loader;
     const QString m_programFolder;
     bool m_held = false; // a mouse button is down on the list
     int m_dragRow = -1;  // the entry being moved

@@ -2,6 +2,7 @@
 
 #include "shell/FileListCommands.h"
 #include "shell/ReportView.h"
+#include "shell/ResultsOutputCommands.h"
 #include "shell/TagListCommands.h"
 
 #include <QCheckBox>
@@ -33,6 +34,7 @@ void Form1::connectCommands() {
     };
     FileListCommands& files = *m_fileListCommands;
     TagListCommands& tags = *m_tagListCommands;
+    ResultsOutputCommands& outputs = *m_resultsOutputCommands;
     onClick(1, [&files] { files.PushButton1_Click(); });
     onClick(5, [&files] { files.PushButton5_Click(); });
     onClick(14, [&files] { files.PushButton14_Click(); });
@@ -41,6 +43,10 @@ void Form1::connectCommands() {
     onClick(4, [&tags] { tags.PushButton4_Click(); });
     onClick(8, [&tags] { tags.PushButton8_Click(); });
     onClick(10, [&tags] { tags.PushButton10_Click(); });
+    onClick(6, [&outputs] { outputs.PushButton6_Click(); });
+    onClick(11, [&outputs] { outputs.PushButton11_Click(); });
+    onClick(12, [&outputs] { outputs.PushButton12_Click(); });
+    onClick(17, [&outputs] { outputs.PushButton17_Click(); });
     onClick(2, &Form1::PushButton2_Click);
     onClick(7, &Form1::PushButton7_Click);
     onClick(9, &Form1::PushButton9_Click);

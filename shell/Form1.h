@@ -5,9 +5,9 @@
 #include "lists/EntryListModel.h"
 #include "platform/Desktop.h"
 #include "shell/CommandContext.h"
-#include "shell/ListLoader.h"
 #include "shell/Settings.h"
 #include "shell/WindowPointer.h"
+#include "shell/WorkQueue.h"
 
 #include <QWidget>
 
@@ -23,6 +23,7 @@ namespace tagmill {
 
 class FileListCommands;
 class ReportView;
+class ResultsOutputCommands;
 class RunPump;
 class TagListCommands;
 
@@ -108,7 +109,9 @@ private:
     RunPump* m_run = nullptr; // the run going on, a child of the window
     std::unique_ptr<FileListCommands> m_fileListCommands;
     std::unique_ptr<TagListCommands> m_tagListCommands;
-    ListLoader m_loader; // after the lists it fills, so its work stops before they go
+    std::unique_ptr<ResultsOutputCommands> m_resultsOutputCommands;
+    WorkQueue m_loader; // after the lists it fills, so its work stops before they go
+    WorkQueue m_writer; // the results' writers
 
     ReportView* m_listView1 = nullptr;
     ReportView* m_listView2 = nullptr;

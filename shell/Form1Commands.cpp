@@ -105,6 +105,7 @@ void Form1::runEnded() {
 void Form1::Form_QueryUnload() {
     stopRun();
     m_loader.cancel();
+    m_writer.cancel();
     ErrorTrap trap = errorTrap("Form_QueryUnload");
     trap.step(100, [&] { m_settings.WriteSetting(keys::Tags, joinTags(m_tags.entries())); });
     QCoreApplication::quit();

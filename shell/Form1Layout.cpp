@@ -4,6 +4,7 @@
 
 #include "shell/FileListCommands.h"
 #include "shell/ReportView.h"
+#include "shell/ResultsOutputCommands.h"
 #include "shell/TagListCommands.h"
 #include "shell/Twips.h"
 
@@ -127,6 +128,8 @@ void Form1::buildControls() {
                                                             m_loader, m_programFolder);
     m_tagListCommands =
         std::make_unique<TagListCommands>(m_context, m_tags, *m_listView3, m_loader);
+    m_resultsOutputCommands =
+        std::make_unique<ResultsOutputCommands>(m_context, m_results, m_writer);
     connectCommands();
     connectListEvents();
     watchHover();

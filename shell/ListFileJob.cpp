@@ -5,9 +5,9 @@
 
 namespace tagmill {
 
-ListLoader::Job loadListFilesJob(CommandContext& context, EntryListModel& list, QStringList paths,
+WorkQueue::Job loadListFilesJob(CommandContext& context, EntryListModel& list, QStringList paths,
                                  QString procedure, int line) {
-    return [&context, &list, paths, procedure, line](ListLoader::Output& output) {
+    return [&context, &list, paths, procedure, line](WorkQueue::Output& output) {
         for (const QString& path : paths) {
             if (output.stopToken().stop_requested())
                 return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/ListLoader.h"
+#include "shell/WorkQueue.h"
 
 namespace tagmill {
 
@@ -9,7 +9,7 @@ class CommandContext;
 /// Loads list files into a list, in the order given: each file's lines become entries, a file
 /// that is not there is answered with "File not found", and one that cannot be read is
 /// reported under the procedure and line given; either way the next file follows.
-ListLoader::Job loadListFilesJob(CommandContext& context, EntryListModel& list, QStringList paths,
+WorkQueue::Job loadListFilesJob(CommandContext& context, EntryListModel& list, QStringList paths,
                                  QString procedure, int line);
 
 /// What the list commands report when the files chosen do not fit the open dialog's result.

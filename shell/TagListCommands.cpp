@@ -11,7 +11,7 @@ namespace tagmill {
 using platform::Pointer;
 
 TagListCommands::TagListCommands(CommandContext& context, EntryListModel& tags, ReportView& view,
-                                 ListLoader& loader)
+                                 WorkQueue& loader)
     : m_context(context), m_tags(tags), m_view(view), m_loader(loader) {}
 
 void TagListCommands::PushButton3_Click() {

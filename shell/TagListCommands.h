@@ -4,7 +4,7 @@ namespace tagmill {
 
 class CommandContext;
 class EntryListModel;
-class ListLoader;
+class WorkQueue;
 class ReportView;
 
 /// The commands of the tag list: adding a tag, loading tags from list files, deleting the
@@ -12,7 +12,7 @@ class ReportView;
 class TagListCommands {
 public:
     TagListCommands(CommandContext& context, EntryListModel& tags, ReportView& view,
-                    ListLoader& loader);
+                    WorkQueue& loader);
 
     void PushButton3_Click();  ///< Add Tag
     void PushButton4_Click();  ///< Load Tags From Text File
@@ -27,7 +27,7 @@ private:
     CommandContext& m_context;
     EntryListModel& m_tags;
     ReportView& m_view;
-    ListLoader& m_loader;
+    WorkQueue& m_loader;
 };
 
 } // namespace tagmill

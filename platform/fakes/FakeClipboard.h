@@ -7,9 +7,13 @@ namespace tagmill::platform {
 /// Keeps the clipboard's text in memory.
 class FakeClipboard : public Clipboard {
 public:
-    void setText(const QString& newText) override { text = newText; }
+    void setText(const QString& newText) override {
+        text = newText;
+        ++changes;
+    }
 
     QString text;
+    int changes = 0;
 };
 
 } // namespace tagmill::platform

@@ -8,6 +8,7 @@
 #include "platform/fakes/FakeMessageBoxes.h"
 #include "platform/fakes/FakePointerShapes.h"
 #include "platform/fakes/FakeRandomNumbers.h"
+#include "platform/fakes/FakeSpreadsheetProgram.h"
 #include "platform/fakes/MemorySettings.h"
 
 namespace tagmill::platform {
@@ -17,7 +18,8 @@ namespace tagmill::platform {
 class FakeDesktop {
 public:
     Desktop desktop() {
-        return {messages, inputs, files, clipboard, *settingsBackend, launcher, pointers, random};
+        return {messages, inputs,   files,  clipboard,  *settingsBackend,
+                launcher, pointers, random, spreadsheet};
     }
 
     FakeMessageBoxes messages;
@@ -29,6 +31,7 @@ public:
     FakeLauncher launcher;
     FakePointerShapes pointers;
     FakeRandomNumbers random;
+    FakeSpreadsheetProgram spreadsheet;
 };
 
 } // namespace tagmill::platform

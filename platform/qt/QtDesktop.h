@@ -9,6 +9,7 @@
 #include "platform/qt/QtMessageBoxes.h"
 #include "platform/qt/QtPointerShapes.h"
 #include "platform/qt/QtRandomNumbers.h"
+#include "platform/qt/QtSpreadsheetProgram.h"
 
 namespace tagmill::platform {
 
@@ -16,8 +17,8 @@ namespace tagmill::platform {
 class QtDesktop {
 public:
     Desktop desktop() {
-        return {m_messages, m_inputs,   m_files,    m_clipboard,
-                m_settings, m_launcher, m_pointers, m_random};
+        return {m_messages, m_inputs,   m_files,  m_clipboard,  m_settings,
+                m_launcher, m_pointers, m_random, m_spreadsheet};
     }
 
 private:
@@ -29,6 +30,7 @@ private:
     QtLauncher m_launcher;
     QtPointerShapes m_pointers;
     QtRandomNumbers m_random;
+    QtSpreadsheetProgram m_spreadsheet;
 };
 
 } // namespace tagmill::platform

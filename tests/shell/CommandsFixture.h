@@ -3,7 +3,7 @@
 #include "lists/EntryListModel.h"
 #include "platform/fakes/FakeDesktop.h"
 #include "shell/CommandContext.h"
-#include "shell/ListLoader.h"
+#include "shell/WorkQueue.h"
 #include "shell/ReportView.h"
 
 #include <QDir>
@@ -29,7 +29,7 @@ protected:
     /// Waits until every job started so far has handed over all it found.
     void finishLoading() {
         bool done = false;
-        m_loader.start([](ListLoader::Output&) {}, [&] { done = true; });
+        m_loader.start([](WorkQueue::Output&) {}, [&] { done = true; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 20000));
     }
 
@@ -58,7 +58,7 @@ protected:
     EntryListModel m_list;
     ReportView m_view;
     QTemporaryDir m_files;
-    ListLoader m_loader; // last: its work ends before the list goes
+    WorkQueue m_loader; // last: its work ends before the list goes
 };
 
 } // namespace tagmill

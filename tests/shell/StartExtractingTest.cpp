@@ -203,7 +203,8 @@ TEST_F(StartExtractingTest, RunWaitsWhileTheErrorBoxIsOpen) {
                                     m_desktop.settings,
                                     m_desktop.launcher,
                                     m_desktop.pointers,
-                                    m_desktop.random};
+                                    m_desktop.random,
+                                    m_desktop.spreadsheet};
     Form1 form(desktop, m_programFolder.path());
     table = &form.results();
     form.Form_Load();

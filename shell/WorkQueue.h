@@ -15,11 +15,11 @@ namespace tagmill {
 
 class EntryListModel;
 
-/// Fills the file and tag lists from folder scans and list files off the window's thread. Jobs
-/// run one after another in the order started; what they find reaches the lists through the
-/// event loop in short slices, in the order found, so the window repaints and answers while a
-/// scan runs.
-class ListLoader : public QObject {
+/// Runs long jobs off the window's thread: folder scans and list files that fill the lists, and
+/// the writers of the results. Jobs run one after another in the order started; what they hand
+/// over reaches the window through the event loop in short slices, in order, so the window
+/// repaints and answers while they work.
+class WorkQueue : public QObject {
     Q_OBJECT
 public:
     /// What a job hands to the window, from the loader's thread. Everything handed over
@@ -34,18 +34,18 @@ public:
         std::stop_token stopToken() const { return m_stop; }
 
     private:
-        friend class ListLoader;
-        Output(ListLoader& loader, quint64 generation, std::stop_token stop)
-            : m_loader(loader), m_generation(generation), m_stop(std::move(stop)) {}
-        ListLoader& m_loader;
+        friend class WorkQueue;
+        Output(WorkQueue& queue, quint64 generation, std::stop_token stop)
+            : m_queue(queue), m_generation(generation), m_stop(std::move(stop)) {}
+        WorkQueue& m_queue;
         quint64 m_generation;
         std::stop_token m_stop;
     };
     /// A job must not throw: it reports its own failures through Output::post.
     using Job = std::function<void(Output&)>;
 
-    explicit ListLoader(QObject* parent = nullptr);
-    ~ListLoader() override;
+    explicit WorkQueue(QObject* parent = nullptr);
+    ~WorkQueue() override;
 
     /// Queues a job; `finished` runs on the window's thread once everything it found is in.
     void start(Job job, std::function<void()> finished = {});

@@ -1,4 +1,4 @@
-#include "shell/ListLoader.h"
+#include "shell/WorkQueue.h"
 
 #include "lists/EntryListModel.h"
 
@@ -15,26 +15,26 @@ constexpr qsizetype MaxAppend = 20000;
 
 } // namespace
 
-void ListLoader::Output::add(EntryListModel& list, QStringList entries) {
+void WorkQueue::Output::add(EntryListModel& list, QStringList entries) {
     if (entries.size() <= MaxAppend)
-        return m_loader.deliver(m_generation, {&list, std::move(entries), {}});
+        return m_queue.deliver(m_generation, {&list, std::move(entries), {}});
     for (qsizetype at = 0; at < entries.size(); at += MaxAppend)
-        m_loader.deliver(m_generation, {&list, entries.mid(at, MaxAppend), {}});
+        m_queue.deliver(m_generation, {&list, entries.mid(at, MaxAppend), {}});
 }
 
-void ListLoader::Output::post(std::function<void()> action) {
-    m_loader.deliver(m_generation, {nullptr, {}, std::move(action)});
+void WorkQueue::Output::post(std::function<void()> action) {
+    m_queue.deliver(m_generation, {nullptr, {}, std::move(action)});
 }
 
-ListLoader::ListLoader(QObject* parent)
+WorkQueue::WorkQueue(QObject* parent)
     : QObject(parent), m_worker([this](std::stop_token stop) { runJobs(std::move(stop)); }) {}
 
-ListLoader::~ListLoader() {
+WorkQueue::~WorkQueue() {
     cancel();
     m_worker.request_stop();
 }
 
-void ListLoader::start(Job job, std::function<void()> finished) {
+void WorkQueue::start(Job job, std::function<void()> finished) {
     {
         const std::lock_guard lock(m_mutex);
         m_jobs.push_back({std::move(job), std::move(finished)});
@@ -42,7 +42,7 @@ void ListLoader::start(Job job, std::function<void()> finished) {
     m_jobAdded.notify_one();
 }
 
-void ListLoader::cancel() {
+void WorkQueue::cancel() {
     const std::lock_guard lock(m_mutex);
     m_jobStop.request_stop();
     m_jobStop = std::stop_source();
@@ -51,7 +51,7 @@ void ListLoader::cancel() {
     m_deliveries.clear();
 }
 
-void ListLoader::runJobs(std::stop_token stop) {
+void WorkQueue::runJobs(std::stop_token stop) {
     for (;;) {
         std::unique_lock lock(m_mutex);
         if (!m_jobAdded.wait(lock, stop, [this] { return !m_jobs.empty(); }))
@@ -66,7 +66,7 @@ void ListLoader::runJobs(std::stop_token stop) {
     }
 }
 
-void ListLoader::deliver(quint64 generation, Delivery delivery) {
+void WorkQueue::deliver(quint64 generation, Delivery delivery) {
     {
         const std::lock_guard lock(m_mutex);
         if (generation != m_generation)
@@ -74,11 +74,11 @@ void ListLoader::deliver(quint64 generation, Delivery delivery) {
         m_deliveries.push_back(std::move(delivery));
     }
     if (!m_wakePosted.exchange(true))
-        QMetaObject::invokeMethod(this, &ListLoader::drain, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &WorkQueue::drain, Qt::QueuedConnection);
 }
 
 // Takes the next delivery, joining entries bound for the same list into one append.
-bool ListLoader::takeNext(Delivery& next) {
+bool WorkQueue::takeNext(Delivery& next) {
     const std::lock_guard lock(m_mutex);
     if (m_deliveries.empty()) {
         m_wakePosted = false;
@@ -94,7 +94,7 @@ bool ListLoader::takeNext(Delivery& next) {
     return true;
 }
 
-void ListLoader::drain() {
+void WorkQueue::drain() {
     // A message box shown by an action runs an event loop of its own; the rest waits for it.
     if (m_draining)
         return;
@@ -110,7 +110,7 @@ void ListLoader::drain() {
         if (slice.elapsed() >= SliceMs) {
             // Let the window repaint and take input before the next slice.
             m_wakePosted = true;
-            QMetaObject::invokeMethod(this, &ListLoader::drain, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &WorkQueue::drain, Qt::QueuedConnection);
             break;
         }
     }

@@ -9,32 +9,32 @@ using namespace tagmill;
 
 namespace {
 
-class ListLoaderTest : public CommandsFixture {};
+class WorkQueueTest : public CommandsFixture {};
 
-TEST_F(ListLoaderTest, EntriesAndActionsArriveInTheOrderHandedOver) {
+TEST_F(WorkQueueTest, EntriesAndActionsArriveInTheOrderHandedOver) {
     EntryListModel other;
     QStringList seen;
     m_loader.start(
-        [&](ListLoader::Output& output) {
+        [&](WorkQueue::Output& output) {
             output.add(m_list, {"1", "2"});
             output.add(other, {"x"});
             output.post([&] { seen.append("action after " + m_list.entries().join(',')); });
             output.add(m_list, {"3"});
         },
         [&] { seen.append("first done at " + m_list.entries().join(',')); });
-    m_loader.start([&](ListLoader::Output& output) { output.add(m_list, {"4"}); });
+    m_loader.start([&](WorkQueue::Output& output) { output.add(m_list, {"4"}); });
     finishLoading();
     EXPECT_EQ(m_list.entries(), QStringList({"1", "2", "3", "4"}));
     EXPECT_EQ(other.entries(), QStringList{"x"});
     EXPECT_EQ(seen, QStringList({"action after 1,2", "first done at 1,2,3"}));
 }
 
-TEST_F(ListLoaderTest, CancelStopsTheRunningJobAndDropsWhatItFound) {
+TEST_F(WorkQueueTest, CancelStopsTheRunningJobAndDropsWhatItFound) {
     std::latch started(1);
     bool stopped = false;
     bool finishedRan = false;
     m_loader.start(
-        [&](ListLoader::Output& output) {
+        [&](WorkQueue::Output& output) {
             output.add(m_list, {"early"});
             started.count_down();
             while (!output.stopToken().stop_requested())
@@ -43,7 +43,7 @@ TEST_F(ListLoaderTest, CancelStopsTheRunningJobAndDropsWhatItFound) {
             output.add(m_list, {"late"});
         },
         [&] { finishedRan = true; });
-    m_loader.start([&](ListLoader::Output& output) { output.add(m_list, {"queued"}); });
+    m_loader.start([&](WorkQueue::Output& output) { output.add(m_list, {"queued"}); });
     started.wait();
     m_loader.cancel();
     finishLoading();
@@ -52,7 +52,7 @@ TEST_F(ListLoaderTest, CancelStopsTheRunningJobAndDropsWhatItFound) {
     EXPECT_TRUE(m_list.entries().isEmpty()) << m_list.entries().join(',').toStdString();
 }
 
-TEST_F(ListLoaderTest, AMillionEntriesArriveInSlicesWhileTheWindowTicks) {
+TEST_F(WorkQueueTest, AMillionEntriesArriveInSlicesWhileTheWindowTicks) {
     QStringList million;
     million.reserve(1'000'000);
     for (int i = 0; i < 1'000'000; ++i)
@@ -66,7 +66,7 @@ TEST_F(ListLoaderTest, AMillionEntriesArriveInSlicesWhileTheWindowTicks) {
     });
     timer.start(0);
     QEventLoop loop;
-    m_loader.start([&](ListLoader::Output& output) { output.add(m_list, million); },
+    m_loader.start([&](WorkQueue::Output& output) { output.add(m_list, million); },
                    [&] { loop.quit(); });
     loop.exec();
     EXPECT_EQ(m_list.rowCount(), 1'000'000);

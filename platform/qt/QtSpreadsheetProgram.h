@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/SpreadsheetProgram.h"
+
+namespace tagmill::platform {
+
+/// LibreOffice Calc when it is installed, else whatever the desktop opens .xlsx files with.
+class QtSpreadsheetProgram : public SpreadsheetProgram {
+public:
+    bool isInstalled() override;
+    bool openAsNew(const QString& path) override;
+};
+
+} // namespace tagmill::platform

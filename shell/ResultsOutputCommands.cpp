@@ -1,0 +1,128 @@
+#include "shell/ResultsOutputCommands.h"
+
+#include "engine/ResultsTable.h"
+#include "output/AtomicSave.h"
+#include "output/ClipboardText.h"
+#include "output/DelimitedText.h"
+#include "output/TextReport.h"
+#include "shell/CommandContext.h"
+#include "shell/WorkQueue.h"
+#include "textio/FileReaders.h"
+
+namespace tagmill {
+
+using platform::Pointer;
+
+namespace {
+
+const QString TextFilesFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+
+const QString CopiedMessage =
+    QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you "
+                   "normally type and press Ctrl+V to paste the clipboard.");
+
+} // namespace
+
+ResultsOutputCommands::ResultsOutputCommands(CommandContext& context, ResultsTable& results,
+                                             WorkQueue& queue)
+    : m_context(context), m_results(results), m_queue(queue) {}
+
+void ResultsOutputCommands::PushButton6_Click() {
+    ErrorTrap trap = m_context.errorTrap("PushButton6_Click");
+    const QString path = askSavePath(trap);
+    if (path.isEmpty())
+        return;
+    trap.step(104, [&] {
+        saveInBackground(path, SaveListviewProperlySpaced,
+                         QStringLiteral("Extract1.SaveListviewProperlySpaced"), 102);
+    });
+}
+
+void ResultsOutputCommands::PushButton12_Click() {
+    ErrorTrap trap = m_context.errorTrap("PushButton12_Click");
+    const QString path = askSavePath(trap);
+    if (path.isEmpty())
+        return;
+    trap.step(104, [&] { SaveListviewAsCommaDelimToFile(path); });
+}
+
+// The routine asks once more before it replaces a file, so an existing file takes two Yeses.
+void ResultsOutputCommands::SaveListviewAsCommaDelimToFile(const QString& path) {
+    ErrorTrap trap(m_context.desktop.messages,
+                   QStringLiteral("Extract1.SaveListviewAsCommaDelimToFile"));
+    bool agreed = false;
+    trap.step(100, [&] { agreed = agreesToOverwrite(path); });
+    if (!agreed)
+        return;
+    trap.step(102, [&] {
+        saveInBackground(path, tagmill::SaveListviewAsCommaDelimToFile,
+                         QStringLiteral("Extract1.SaveListviewAsCommaDelimToFile"), 102);
+    });
+}
+
+void ResultsOutputCommands::PushButton17_Click() {
+    ErrorTrap trap = m_context.errorTrap("PushButton17_Click");
+    const QString path = askSavePath(trap);
+    if (path.isEmpty())
+        return;
+    trap.step(104, [&] {
+        saveInBackground(path, writeTabDelimited, QStringLiteral("Form1.PushButton17_Click"), 104);
+    });
+}
+
+QString ResultsOutputCommands::askSavePath(ErrorTrap& trap) {
+    QString path;
+    trap.step(100, [&] {
+        path = m_context.desktop.files.saveFile(QStringLiteral("Save"), {}, TextFilesFilter);
+    });
+    if (path.isEmpty())
+        return {};
+    bool agreed = false;
+    trap.step(102, [&] { agreed = agreesToOverwrite(path); });
+    return agreed ? path : QString();
+}
+
+bool ResultsOutputCommands::agreesToOverwrite(const QString& path) const {
+    if (!FileExists(path))
+        return true;
+    return m_context.confirm("Are you sure you wish to overwrite " + path + " ?");
+}
+
+void ResultsOutputCommands::saveInBackground(const QString& path, Writer writer,
+                                             const QString& location, int line) {
+    m_context.pointer.set(Pointer::Busy);
+    CommandContext& context = m_context;
+    m_queue.start([&context, path, writer, location, line,
+                   table = m_results.snapshot()](WorkQueue::Output& output) {
+        const auto failure = saveAtomically(
+            path, [&](QIODevice& file) { return writer(table, file, output.stopToken()); },
+            output.stopToken());
+        output.post([&context, failure, location, line] {
+            if (failure)
+                ErrorTrap(context.desktop.messages, location).report(line, *failure);
+            context.pointer.set(Pointer::Arrow);
+        });
+    });
+}
+
+// The text is built off the window's thread; the clipboard, which belongs to the window's
+// thread, takes it there. The message follows in every case, even when nothing was copied.
+void ResultsOutputCommands::PushButton11_Click() {
+    ErrorTrap trap = m_context.errorTrap("PushButton11_Click");
+    trap.step(100, [&] {
+        m_context.pointer.set(Pointer::Busy);
+        CommandContext& context = m_context;
+        m_queue.start([&context, table = m_results.snapshot()](WorkQueue::Output& output) {
+            const std::optional<QString> text = clipboardText(table, output.stopToken());
+            output.post([&context, text] {
+                ErrorTrap trap = context.errorTrap("PushButton11_Click");
+                if (text)
+                    trap.step(100, [&] { context.desktop.clipboard.setText(*text); });
+                trap.step(102, [&] { context.pointer.set(Pointer::Arrow); });
+                trap.step(104, [&] { context.say(CopiedMessage); });
+            });
+        });
+    });
+}
+
+} // namespace tagmill

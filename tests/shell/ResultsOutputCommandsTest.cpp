@@ -1,0 +1,267 @@
+#include "shell/ResultsOutputCommands.h"
+#include "engine/ResultsTable.h"
+#include "platform/fakes/FakeDesktop.h"
+#include "shell/CommandContext.h"
+#include "shell/WorkQueue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+#include "../QtPrinters.h"
+
+using namespace tagmill;
+using platform::FakeFileDialogs;
+using platform::Message;
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using platform::Pointer;
+
+namespace {
+
+const QString TextFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|";
+
+Message errorBox(const QString& description, const QString& procedure, int line) {
+    return {"Application Error",
+            description + "\r\nin Gleaner2021/08/31." + procedure + " at line " +
+                QString::number(line) +
+                "\r\rPlease email screenshot of this message to support@veldcraft.example",
+            MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message question(const QString& path) {
+    return {"Tagmill", "Are you sure you wish to overwrite " + path + " ?", MessageButtons::YesNo,
+            MessageIcon::None};
+}
+
+const Message copied{"Tagmill",
+                     "Results have been copied to the clipboard.\r\rClick a text area where you "
+                     "normally type and press Ctrl+V to paste the clipboard.",
+                     MessageButtons::Ok, MessageIcon::None};
+
+ValueBatch batchOf(std::initializer_list<std::string_view> values) {
+    ValueBatch batch;
+    for (auto v : values)
+        batch.append(v);
+    return batch;
+}
+
+using Command = void (ResultsOutputCommands::*)();
+
+class ResultsOutputCommandsTest : public ::testing::Test {
+protected:
+    ResultsOutputCommandsTest() {
+        // The worked example: the unticked row holds the longest result.
+        m_results.resetColumns(true);
+        m_results.appendValues("a.xml", batchOf({"12"}));
+        m_results.appendValues("b.xml", batchOf({"abcdefghij"}));
+        m_results.appendValues("long_name.xml", batchOf({"7"}));
+        tick(0);
+        tick(2);
+    }
+
+    void tick(int row) {
+        m_results.setData(m_results.index(row, 0), Qt::Checked, Qt::CheckStateRole);
+    }
+
+    /// Waits until every job started so far is done and has handed over its results.
+    void finishWriting() {
+        bool done = false;
+        m_queue.start([](WorkQueue::Output&) {}, [&] { done = true; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 60000));
+    }
+
+    /// Runs a command that saves, answering its dialog with path.
+    void saveWith(Command command, const QString& path) {
+        m_desktop.files.answers.push_back({path});
+        (m_commands.*command)();
+        finishWriting();
+    }
+
+    QByteArray contents(const QString& path) const {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return file.readAll();
+    }
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    std::vector<Message>& shown() { return m_desktop.messages.shown; }
+
+    platform::FakeDesktop m_desktop;
+    Settings m_settings{m_desktop.settings};
+    QString m_title = QStringLiteral("Tagmill");
+    QWidget m_window;
+    WindowPointer m_pointer{m_desktop.pointers, m_window};
+    CommandContext m_context{m_desktop.desktop(), m_settings, m_title, m_pointer};
+    ResultsTable m_results;
+    QTemporaryDir m_dir;
+    WorkQueue m_queue;
+    ResultsOutputCommands m_commands{m_context, m_results, m_queue};
+};
+
+struct SaveCommand {
+    const char* name;
+    Command command;
+    QByteArray bytes; // of the worked example
+};
+
+const SaveCommand SaveCommands[] = {
+    {"text report", &ResultsOutputCommands::PushButton6_Click,
+     "Filename     \tResults   \t\r\na.xml        \t12        \t\r\n"
+     "long_name.xml\t7         \t\r\n"},
+    {"comma delimited", &ResultsOutputCommands::PushButton12_Click,
+     "Filename,Results,\r\na.xml,12\r\nb.xml,abcdefghij\r\nlong_name.xml,7\r\n"},
+    {"tab delimited", &ResultsOutputCommands::PushButton17_Click,
+     "a.xml\tb.xml\tlong_name.xml\t\r\n"},
+};
+
+TEST_F(ResultsOutputCommandsTest, SavesWriteTheTableAfterTheSaveDialog) {
+    for (const SaveCommand& c : SaveCommands) {
+        const QString path = m_dir.filePath(QString("new ") + c.name); // no extension added
+        saveWith(c.command, path);
+        EXPECT_EQ(contents(path), c.bytes) << c.name;
+        ASSERT_FALSE(m_desktop.files.requests.empty());
+        EXPECT_EQ(
+            m_desktop.files.requests.back(),
+            FakeFileDialogs::Request({FakeFileDialogs::Kind::SaveFile, "Save", "", TextFilter}))
+            << c.name;
+        EXPECT_TRUE(shown().empty()) << c.name << ": no message after a save";
+        EXPECT_EQ(m_pointer.current(), Pointer::Arrow) << c.name;
+    }
+    EXPECT_EQ(m_desktop.pointers.shown,
+              (std::vector<Pointer>{Pointer::Busy, Pointer::Arrow, Pointer::Busy, Pointer::Arrow,
+                                    Pointer::Busy, Pointer::Arrow}));
+}
+
+TEST_F(ResultsOutputCommandsTest, ACancelledDialogEndsSilently) {
+    for (const SaveCommand& c : SaveCommands) {
+        (m_commands.*c.command)();
+        finishWriting();
+    }
+    EXPECT_EQ(m_desktop.files.requests.size(), 3u);
+    EXPECT_TRUE(shown().empty());
+    EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
+    EXPECT_TRUE(m_desktop.pointers.shown.empty());
+}
+
+// The comma routine asks again before it replaces a file: both answers must be Yes.
+TEST_F(ResultsOutputCommandsTest, AnExistingFileIsReplacedOnlyAfterEveryYes) {
+    struct Case {
+        const SaveCommand& save;
+        std::vector<MessageAnswer> answers;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {SaveCommands[0], {MessageAnswer::No}, false},
+        {SaveCommands[0], {MessageAnswer::Yes}, true},
+        {SaveCommands[1], {MessageAnswer::No}, false},
+        {SaveCommands[1], {MessageAnswer::Yes, MessageAnswer::No}, false},
+        {SaveCommands[1], {MessageAnswer::Yes, MessageAnswer::Yes}, true},
+        {SaveCommands[2], {MessageAnswer::No}, false},
+        {SaveCommands[2], {MessageAnswer::Yes}, true},
+    };
+    for (const Case& c : cases) {
+        const QString path = write("earlier.txt", "earlier");
+        shown().clear();
+        m_desktop.messages.answers.assign(c.answers.begin(), c.answers.end());
+        saveWith(c.save.command, path);
+        EXPECT_EQ(shown(), std::vector<Message>(c.answers.size(), question(path))) << c.save.name;
+        EXPECT_EQ(contents(path), c.replaced ? c.save.bytes : QByteArray("earlier")) << c.save.name;
+        EXPECT_EQ(m_pointer.current(), Pointer::Arrow) << c.save.name;
+    }
+}
+
+TEST_F(ResultsOutputCommandsTest, AFailingSaveIsReportedOnceWithThePathAndTheReason) {
+    const QString missing = m_dir.filePath("no such folder/results.txt");
+    const std::pair<Command, std::pair<const char*, int>> commands[] = {
+        {&ResultsOutputCommands::PushButton6_Click, {"Extract1.SaveListviewProperlySpaced", 102}},
+        {&ResultsOutputCommands::PushButton12_Click,
+         {"Extract1.SaveListviewAsCommaDelimToFile", 102}},
+        {&ResultsOutputCommands::PushButton17_Click, {"Form1.PushButton17_Click", 104}},
+    };
+    for (const auto& [command, where] : commands) {
+        shown().clear();
+        saveWith(command, missing);
+        ASSERT_EQ(shown().size(), 1u) << where.first;
+        EXPECT_EQ(shown()[0],
+                  errorBox(missing + ": No such file or directory", where.first, where.second));
+        EXPECT_EQ(m_pointer.current(), Pointer::Arrow);
+    }
+}
+
+// A disk that fills up mid-way: the file size limit makes every write past it fail, as root too.
+TEST_F(ResultsOutputCommandsTest, AFailingSaveLeavesTheEarlierFileWhole) {
+    ValueBatch many;
+    for (int i = 0; i < 200000; ++i)
+        many.append("a value long enough to fill the disk");
+    m_results.appendValues("many.xml", many);
+    const QString path = write("earlier.txt", "earlier");
+
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 64 * 1024;
+    setrlimit(RLIMIT_FSIZE, &small);
+    m_desktop.messages.answers = {MessageAnswer::Yes};
+    saveWith(&ResultsOutputCommands::PushButton17_Click, path);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    ASSERT_EQ(shown().size(), 2u);
+    EXPECT_EQ(shown()[1].title, "Application Error");
+    EXPECT_TRUE(shown()[1].text.startsWith(path + ": ")) << shown()[1].text.toStdString();
+    EXPECT_EQ(contents(path), "earlier");
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"earlier.txt"})
+        << "no temporary file is left behind";
+}
+
+// The table as it stood at the click is written, whatever a run or "Clear List" does meanwhile.
+TEST_F(ResultsOutputCommandsTest, ASaveWritesTheTableAsItStoodWhenClicked) {
+    const QString path = m_dir.filePath("results.txt");
+    m_desktop.files.answers.push_back({path});
+    m_commands.PushButton6_Click();
+    m_results.resetColumns(false);
+    m_results.appendValues("other.xml", batchOf({"from another run"}));
+    finishWriting();
+    EXPECT_EQ(contents(path), SaveCommands[0].bytes);
+}
+
+TEST_F(ResultsOutputCommandsTest, CopyPutsTheTickedRowsOnTheClipboardAndSaysSo) {
+    m_commands.PushButton11_Click();
+    finishWriting();
+    EXPECT_EQ(m_desktop.clipboard.text, "a.xml        \t12\r\nlong_name.xml\t7\r\n");
+    EXPECT_EQ(shown(), std::vector<Message>{copied});
+    EXPECT_EQ(m_pointer.current(), Pointer::Arrow);
+}
+
+TEST_F(ResultsOutputCommandsTest, CopySaysSoEvenWhenNothingWasCopied) {
+    m_desktop.clipboard.text = "earlier";
+    m_results.clearRows();
+    m_commands.PushButton11_Click();
+    finishWriting();
+    EXPECT_EQ(m_desktop.clipboard.changes, 0) << "an empty table leaves the clipboard alone";
+    EXPECT_EQ(m_desktop.clipboard.text, "earlier");
+
+    m_results.appendValues("a.xml", batchOf({"1"}));
+    m_commands.PushButton11_Click();
+    finishWriting();
+    EXPECT_EQ(m_desktop.clipboard.changes, 1) << "nothing ticked empties the clipboard";
+    EXPECT_EQ(m_desktop.clipboard.text, "");
+    EXPECT_EQ(shown(), std::vector<Message>(2, copied));
+}
+
+} // namespace
