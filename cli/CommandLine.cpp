@@ -15,10 +15,17 @@ std::optional<ExtractionOption> optionFromText(const QString& text) {
 }
 
 std::optional<OutputFormat> formatFromText(const QString& text) {
-    if (text == QLatin1String("jsonl"))
-        return OutputFormat::Jsonl;
-    if (text == QLatin1String("csv"))
-        return OutputFormat::Csv;
+    static const std::pair<QLatin1String, OutputFormat> formats[] = {
+        {QLatin1String("jsonl"), OutputFormat::Jsonl},
+        {QLatin1String("csv"), OutputFormat::Csv},
+        {QLatin1String("report"), OutputFormat::Report},
+        {QLatin1String("comma"), OutputFormat::Comma},
+        {QLatin1String("tab"), OutputFormat::Tab},
+    };
+    for (const auto& [name, format] : formats) {
+        if (text == name)
+            return format;
+    }
     return std::nullopt;
 }
 
@@ -55,6 +62,11 @@ bool applyValue(const QString& name, const QString& value, CommandLine& line) {
         const auto format = formatFromText(value);
         line.format = format.value_or(line.format);
         return format.has_value();
+    }
+    if (name == QLatin1String("--output")) {
+        // An empty name names no file; taking it for standard output would hide a slip.
+        line.output = value;
+        return !value.isEmpty();
     }
     if (name == QLatin1String("--ext")) {
         // An empty extension is a slip, not a wish for names ending in a dot ("*.").

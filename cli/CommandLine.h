@@ -9,7 +9,8 @@
 
 namespace tagmill::cli {
 
-enum class OutputFormat { Jsonl, Csv };
+/// Jsonl, Csv, Comma and Tab stream their rows as they come; Report needs the whole table first.
+enum class OutputFormat { Jsonl, Csv, Report, Comma, Tab };
 
 /// One input named on the command line, before it is turned into file entries or tags.
 struct Source {
@@ -25,11 +26,13 @@ struct CommandLine {
     bool listFiles = false;
     bool withFilename = false;
     OutputFormat format = OutputFormat::Jsonl;
+    std::optional<QString> output; ///< the file to write; standard output when unset
 };
 
 inline const char* const Usage =
     "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
-    "[--format jsonl|csv] [--files] [--ext EXT] (--scan DIR | --files-from LIST | FILE)...";
+    "[--format jsonl|csv|report|comma|tab] [--output FILE] [--files] [--ext EXT] "
+    "(--scan DIR | --files-from LIST | FILE)...";
 
 /// Parses the arguments after the program name; nothing when an option or flag is not valid.
 std::optional<CommandLine> parseCommandLine(const QStringList& arguments);

@@ -91,34 +91,62 @@ void appendCsvField(std::string& out, std::string_view text) {
 }
 
 RowFormat::RowFormat(OutputFormat format, bool withFilename)
-    : m_format(format), m_withFilename(withFilename) {}
+    : m_format(format), m_withFilename(withFilename), m_commaLines(withFilename ? 2 : 1) {}
 
 void RowFormat::appendHeader(std::string& out) const {
     if (m_format == OutputFormat::Csv)
         out += m_withFilename ? "Filename,Results\r\n" : "Results\r\n";
+    if (m_format == OutputFormat::Comma) {
+        QStringList headers;
+        for (int column = 0; column < (m_withFilename ? 2 : 1); ++column)
+            headers.append(resultsHeader(m_withFilename, column));
+        m_commaLines.appendHeader(out, headers);
+    }
 }
 
 void RowFormat::setFile(std::string_view entry) {
     m_filePrefix.clear();
+    m_entry.assign(entry);
     if (m_format == OutputFormat::Jsonl) {
         m_filePrefix = "{\"file\":\"";
         appendJsonEscaped(m_filePrefix, entry);
         m_filePrefix += "\",\"value\":\"";
-    } else if (m_withFilename) {
+    } else if (m_format == OutputFormat::Csv && m_withFilename) {
         appendCsvField(m_filePrefix, entry);
         m_filePrefix += ',';
     }
 }
 
-void RowFormat::appendRow(std::string& out, std::string_view value) const {
-    out += m_filePrefix;
-    if (m_format == OutputFormat::Jsonl) {
+void RowFormat::appendRow(std::string& out, std::string_view value) {
+    switch (m_format) {
+    case OutputFormat::Jsonl:
+        out += m_filePrefix;
         appendJsonEscaped(out, value);
         out += "\"}\n";
-    } else {
+        break;
+    case OutputFormat::Csv:
+        out += m_filePrefix;
         appendCsvField(out, value);
         out += "\r\n";
+        break;
+    case OutputFormat::Comma: {
+        const std::string_view cells[] = {m_entry, value};
+        m_commaLines.appendRow(out, m_withFilename ? std::span(cells) : std::span(cells + 1, 1));
+        break;
     }
+    case OutputFormat::Tab:
+        m_tabLine.appendRow(out, m_withFilename ? std::string_view(m_entry) : value);
+        break;
+    case OutputFormat::Report:
+        break;
+    }
+}
+
+void RowFormat::finish(std::string& out) const {
+    if (m_format == OutputFormat::Comma)
+        m_commaLines.finish(out);
+    if (m_format == OutputFormat::Tab)
+        m_tabLine.finish(out);
 }
 
 } // namespace tagmill::cli

@@ -1,8 +1,10 @@
-// tagmill-cli: the extraction engine without the window, streaming rows to standard output.
+// tagmill-cli: the extraction engine without the window, writing rows to standard output or to a
+// file.
 
 #include "cli/CommandLine.h"
+#include "cli/Destination.h"
 #include "cli/Inputs.h"
-#include "cli/RowFormat.h"
+#include "cli/RowOutput.h"
 #include "engine/ExtractionRun.h"
 
 #include <cstdio>
@@ -15,72 +17,57 @@ namespace {
 
 constexpr std::size_t FlushBytes = 1 << 20;
 
-void writeOut(std::string& buffer) {
-    std::fwrite(buffer.data(), 1, buffer.size(), stdout);
-    buffer.clear();
-}
-
 void reportError(const QString& subject, const QString& description) {
     std::fprintf(stderr, "tagmill-cli: %s: %s\n", subject.toUtf8().constData(),
                  description.toUtf8().constData());
 }
 
-void reportFailure(std::string& out, const QString& entry, const QString& description) {
-    writeOut(out);
-    std::fflush(stdout);
-    reportError(entry, description);
+// The final flush or the file put in place; a full disk or a closed pipe must not pass for
+// success.
+int finishOutput(Destination& destination, int status) {
+    if (destination.finish())
+        return status;
+    reportError(destination.name(), destination.error());
+    return 1;
 }
 
-// The final flush; a full disk or a closed pipe must not pass for success.
-int finishOutput(std::string& out, int status) {
-    writeOut(out);
-    if (std::fflush(stdout) != 0) {
-        std::perror("tagmill-cli: standard output");
-        return 1;
-    }
-    return status;
-}
-
-int printEntries(const QStringList& entries) {
+int printEntries(const QStringList& entries, Destination& destination) {
     std::string out;
     for (const QString& entry : entries) {
         const QByteArray bytes = entry.toUtf8();
         out.append(bytes.constData(), std::size_t(bytes.size()));
         out += '\n';
         if (out.size() >= FlushBytes)
-            writeOut(out);
+            destination.write(out);
     }
-    return finishOutput(out, 0);
+    destination.write(out);
+    return finishOutput(destination, 0);
 }
 
-// Streams the rows of the run; 1 when any file failed.
-int search(const CommandLine& line, const RunInput& input) {
-    RowFormat format(line.format, line.withFilename);
-    std::string out;
-    format.appendHeader(out);
-
+// Writes the rows of the run; 1 when any file failed. Once the output has failed the run stops,
+// as nothing more can be written.
+int search(const CommandLine& line, const RunInput& input, Destination& destination) {
+    RowOutput output(line, destination);
     ExtractionRun run(input);
     bool anyFailure = false;
     qsizetype currentFile = -1;
     RunEvent event;
-    while (run.next(event)) {
+    while (destination.ok() && run.next(event)) {
         const QString& entry = input.entries[event.fileIndex];
         if (event.isFailure()) {
             anyFailure = true;
-            reportFailure(out, entry, event.failure);
+            output.flush();
+            reportError(entry, event.failure);
             continue;
         }
         if (event.fileIndex != currentFile) {
             currentFile = event.fileIndex;
-            format.setFile(entry.toUtf8().toStdString());
+            output.startFile(entry);
         }
-        for (std::size_t i = 0; i < event.values.count(); ++i) {
-            format.appendRow(out, event.values.value(i));
-            if (out.size() >= FlushBytes)
-                writeOut(out);
-        }
+        output.append(event.values);
     }
-    return finishOutput(out, anyFailure ? 1 : 0);
+    output.finish();
+    return finishOutput(destination, anyFailure ? 1 : 0);
 }
 
 } // namespace
@@ -101,12 +88,16 @@ int main(int argc, char** argv) {
         reportError(error.path, error.description);
         return 2;
     }
-    if (command->listFiles)
-        return printEntries(input.entries);
-    if (const QString message = runPreconditionMessage(input); !message.isEmpty()) {
+    const QString message = command->listFiles ? QString() : runPreconditionMessage(input);
+    if (!message.isEmpty()) {
         std::fprintf(stderr, "%s\n", message.toUtf8().constData());
         return 2;
     }
-
-    return search(*command, input);
+    Destination destination(command->output);
+    if (!destination.open()) {
+        reportError(destination.name(), destination.error());
+        return 1;
+    }
+    return command->listFiles ? printEntries(input.entries, destination)
+                              : search(*command, input, destination);
 }

@@ -4,12 +4,20 @@
 #include "cli/ScanReference.h"
 #include "engine/Oracle.h"
 #include "engine/RandomCorpus.h"
+#include "output/DelimitedText.h"
 #include "textio/TextEncoding.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "TempFiles.h"
 
@@ -26,8 +34,9 @@ struct Result {
     QByteArray err;
 };
 
-Result runCli(const QStringList& arguments) {
+Result runCli(const QStringList& arguments, const QString& workingDirectory = {}) {
     QProcess process;
+    process.setWorkingDirectory(workingDirectory);
     process.start(TAGMILL_CLI, arguments);
     EXPECT_TRUE(process.waitForFinished(60000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
@@ -45,6 +54,11 @@ protected:
                 write(path, {});
         }
     }
+    static QByteArray read(const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return file.readAll();
+    }
 };
 
 // What --files prints for these entries.
@@ -57,7 +71,8 @@ QByteArray lines(const QStringList& entries) {
 
 const QByteArray UsageLine =
     "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
-    "[--format jsonl|csv] [--files] [--ext EXT] (--scan DIR | --files-from LIST | FILE)...\n";
+    "[--format jsonl|csv|report|comma|tab] [--output FILE] [--files] [--ext EXT] "
+    "(--scan DIR | --files-from LIST | FILE)...\n";
 
 TEST_F(Cli, RefusesBadArgumentsAndMissingInputs) {
     const QString file = write("a.xml", "<a>1</a>");
@@ -70,6 +85,13 @@ TEST_F(Cli, RefusesBadArgumentsAndMissingInputs) {
         {{"--option", "0", "--tag", "a", file}, UsageLine},
         {{"--bogus", "--tag", "a", file}, UsageLine},
         {{"--format", "xml", "--tag", "a", file}, UsageLine},
+        {{"--format", "Report", "--tag", "a", file}, UsageLine},
+        {{"--format=", "--tag", "a", file}, UsageLine},
+        {{"--tag", "a", file, "--format"}, UsageLine},
+        {{"--tag", "a", file, "--output"}, UsageLine},
+        {{"--output=", "--tag", "a", file}, UsageLine},
+        {{"--output", "", "--tag", "a", file}, UsageLine},
+        {{"--files", "--output"}, UsageLine},
         {{file, "--tag"}, UsageLine},
         {{"--tag", "a", "--ext", "", "--scan", file}, UsageLine},
         {{"--tag", "a", "--ext=", file}, UsageLine},
@@ -323,6 +345,274 @@ TEST_F(Cli, AgreesWithTheRulesOnARandomCorpus) {
         EXPECT_EQ(actual, expected);
         EXPECT_EQ(r.err.count('\n'), failures);
         EXPECT_EQ(r.status, failures > 0 ? 1 : 0);
+    }
+}
+
+// Runs in the temporary folder, so that the entries, and with them the report's widths, are
+// the short names given.
+class TableFormats : public Cli {
+protected:
+    void SetUp() override {
+        write("a.xml", "<v>12</v><v>x,y</v>");
+        write("long_name.xml", "<v>7</v>");
+        write("none.xml", "<w>0</w>");
+        // "é" is one UTF-16 unit though two bytes, "😀" two units and four bytes.
+        write("w.xml", "<v>\xC3\xA9</v><v>\xF0\x9F\x98\x80</v>");
+    }
+};
+
+TEST_F(TableFormats, WriteTheTableByteForByte) {
+    const QStringList both{"a.xml", "long_name.xml"};
+    const QStringList none{"none.xml"};
+    const QStringList one{"long_name.xml"};
+    struct Case {
+        const char* format;
+        bool withFilename;
+        QStringList files;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        {"report", true, both,
+         "Filename     \tResults\t\r\n"
+         "a.xml        \t12     \t\r\n"
+         "a.xml        \tx,y    \t\r\n"
+         "long_name.xml\t7      \t\r\n"},
+        {"report", false, both, "Results\t\r\n12     \t\r\nx,y    \t\r\n7      \t\r\n"},
+        {"report", true, none, "Filename\tResults\t\r\n"},
+        {"report", false, none, "Results\t\r\n"},
+        {"report", true, one, "Filename     \tResults\t\r\nlong_name.xml\t7      \t\r\n"},
+        {"report", false, one, "Results\t\r\n7      \t\r\n"},
+        {"report",
+         false,
+         {"w.xml"},
+         "Results\t\r\n\xC3\xA9      \t\r\n\xF0\x9F\x98\x80     \t\r\n"},
+        {"comma", true, both, "Filename,Results,\r\na.xml,12\r\na.xml,x,y\r\nlong_name.xml,7\r\n"},
+        {"comma", false, both, "12,\r\nx,y,\r\n7\r\n"},
+        {"comma", true, none, "Filename,Results,\r\n"},
+        {"comma", false, none, ""},
+        {"comma", true, one, "Filename,Results,\r\nlong_name.xml,7\r\n"},
+        {"comma", false, one, "7\r\n"},
+        {"tab", true, both, "a.xml\ta.xml\tlong_name.xml\t\r\n"},
+        {"tab", false, both, "12\tx,y\t7\t\r\n"},
+        {"tab", true, none, "\r\n"},
+        {"tab", false, none, "\r\n"},
+        {"tab", true, one, "long_name.xml\t\r\n"},
+        {"tab", false, one, "7\t\r\n"},
+        {"tab", false, {"w.xml"}, "\xC3\xA9\t\xF0\x9F\x98\x80\t\r\n"},
+    };
+    for (const Case& c : cases) {
+        QStringList arguments{"--option", "2", "--tag", "v", "--format", c.format};
+        if (c.withFilename)
+            arguments << "--with-filename";
+        arguments += c.files;
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const Result r = runCli(arguments, m_dir.path());
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, c.expected);
+        EXPECT_TRUE(r.err.isEmpty());
+    }
+}
+
+struct RunRow {
+    QString file;
+    QString value;
+};
+
+// The rows of a run, read from its JSON lines.
+std::vector<RunRow> rowsOf(const QByteArray& jsonLines) {
+    std::vector<RunRow> rows;
+    for (const QByteArray& line : jsonLines.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QJsonObject row = QJsonDocument::fromJson(line).object();
+        rows.push_back({row["file"].toString(), row["value"].toString()});
+    }
+    return rows;
+}
+
+// What a table writer writes for these rows, every one ticked.
+QByteArray writtenByTable(const std::vector<RunRow>& rows, bool withFilename,
+                          bool (*writer)(const ResultsSnapshot&, QIODevice&, std::stop_token)) {
+    RowStore store;
+    for (const RunRow& row : rows) {
+        store.startFile(row.file.toUtf8().toStdString());
+        store.append(row.value.toUtf8().toStdString(), true);
+    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(writer(ResultsSnapshot(withFilename, store), buffer, {}));
+    return buffer.data();
+}
+
+TEST_F(Cli, StreamedCommaAndTabEqualTheTableWriters) {
+    const QString odd = write("odd,1.xml", "<v>a,b</v><v>say \"hi\"</v><v>t\tu</v><v>l1\r\nl2</v>"
+                                           "<v></v><v>caf\xC3\xA9</v><v>\xF0\x9F\x98\x80x</v>");
+    const QString empty = write("empty.xml", "<w>1</w>");
+    const QString more = write("odd \"2\".xml", "<v>,</v><v>\"</v><v>\t</v>");
+    struct Case {
+        QStringList files;
+        std::size_t rows;
+    };
+    const Case cases[] = {{{odd, empty, more}, 10}, {{empty}, 0}, {{more}, 3}};
+    for (const Case& c : cases) {
+        for (const bool withFilename : {false, true}) {
+            QStringList arguments{"--option", "2", "--tag", "v"};
+            if (withFilename)
+                arguments << "--with-filename";
+            arguments += c.files;
+            SCOPED_TRACE(arguments.join(' ').toStdString());
+            const std::vector<RunRow> rows = rowsOf(runCli(arguments).out);
+            ASSERT_EQ(rows.size(), c.rows);
+            const Result comma = runCli(QStringList{"--format", "comma"} + arguments);
+            const Result tab = runCli(QStringList{"--format", "tab"} + arguments);
+            EXPECT_EQ(comma.status, 0);
+            EXPECT_EQ(tab.status, 0);
+            EXPECT_EQ(comma.out,
+                      writtenByTable(rows, withFilename, SaveListviewAsCommaDelimToFile));
+            EXPECT_EQ(tab.out, writtenByTable(rows, withFilename, writeTabDelimited));
+        }
+    }
+}
+
+const QStringList EveryFormat{"jsonl", "csv", "report", "comma", "tab"};
+
+TEST_F(Cli, OutputGoesToTheFileAndNothingToStandardOutput) {
+    const QString file = write("a.xml", "<v>1</v><v>x,\"y\"</v><v>caf\xC3\xA9</v>");
+    const QString target = write("out.txt", "earlier\r\n");
+    for (const QString& format : EveryFormat) {
+        for (const bool joined : {false, true}) {
+            const QStringList arguments{"--with-filename", "--option=2", "--tag", "v",
+                                        "--format",        format,       file};
+            const QStringList output =
+                joined ? QStringList{"--output=" + target} : QStringList{"--output", target};
+            SCOPED_TRACE((arguments + output).join(' ').toStdString());
+            const QByteArray expected = runCli(arguments).out;
+            ASSERT_FALSE(expected.isEmpty());
+            const Result r = runCli(output + arguments);
+            EXPECT_EQ(r.status, 0);
+            EXPECT_TRUE(r.out.isEmpty());
+            EXPECT_TRUE(r.err.isEmpty());
+            EXPECT_EQ(read(target), expected);
+        }
+    }
+    const Result listed = runCli({"--files", file, "--output", target});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_TRUE(listed.out.isEmpty());
+    EXPECT_EQ(read(target), file.toUtf8() + "\n");
+}
+
+TEST_F(Cli, FileFailuresStillGoToStandardErrorWhileTheOutputIsWritten) {
+    const QString good = write("good.xml", "<x>1</x>");
+    const QString missing = pathOf("missing.xml");
+    const QString target = pathOf("out.txt");
+    const QByteArray failure = "tagmill-cli: " + missing.toUtf8() + ": No such file or directory\n";
+    for (const QString& format : EveryFormat) {
+        SCOPED_TRACE(format.toStdString());
+        const QStringList arguments{"--option", "2",  "--tag", "x", "--format",
+                                    format,     good, missing, good};
+        const Result toStandardOutput = runCli(arguments);
+        const Result toFile = runCli(arguments + QStringList{"--output", target});
+        EXPECT_EQ(toFile.status, 1);
+        EXPECT_EQ(toFile.err, failure);
+        EXPECT_TRUE(toFile.out.isEmpty());
+        EXPECT_EQ(read(target), toStandardOutput.out);
+        EXPECT_EQ(toStandardOutput.err, failure);
+    }
+}
+
+TEST_F(Cli, AnOutputThatCannotBeOpenedStopsTheRun) {
+    const QString file = write("a.xml", "<v>1</v>");
+    make({"folder/"});
+    const QString kept = write("folder/kept.txt", "kept");
+    const QString absent = pathOf("absent/out.txt");
+    const QString folder = pathOf("folder");
+    struct Case {
+        QString target;
+        QByteArray reason;
+    };
+    const Case cases[] = {
+        {absent, "No such file or directory"},
+        {folder, "Filename refers to a directory"},
+    };
+    for (const QString& format : EveryFormat) {
+        for (const Case& c : cases) {
+            const QStringList arguments{"--tag",    "v",      "--format", format,
+                                        "--output", c.target, file};
+            SCOPED_TRACE(arguments.join(' ').toStdString());
+            const Result r = runCli(arguments);
+            EXPECT_EQ(r.status, 1);
+            EXPECT_EQ(r.err, "tagmill-cli: " + c.target.toUtf8() + ": " + c.reason + "\n");
+            EXPECT_TRUE(r.out.isEmpty());
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(pathOf("absent")));
+    EXPECT_EQ(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList{"kept.txt"});
+    EXPECT_EQ(read(kept), "kept");
+}
+
+bool isPipe(const QString& path) {
+    struct stat status {};
+    return stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISFIFO(status.st_mode);
+}
+
+TEST_F(Cli, APipeNamedAsTheOutputIsWrittenToAndStaysAPipe) {
+    const QString file = write("a.xml", "<v>1</v><v>x,y</v>");
+    const QString pipe = pathOf("pipe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString& format : EveryFormat) {
+        const QStringList arguments{"--option", "2", "--tag", "v", "--format", format, file};
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        // Opened without waiting for a writer, so that the program can be started after it.
+        const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(reader, 0);
+        const Result r = runCli(arguments + QStringList{"--output", pipe});
+        char bytes[4096];
+        const ssize_t size = ::read(reader, bytes, sizeof bytes);
+        ::close(reader);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.err.isEmpty());
+        EXPECT_EQ(QByteArray(bytes, std::max<ssize_t>(size, 0)), runCli(arguments).out);
+        ASSERT_TRUE(isPipe(pipe));
+    }
+}
+
+// Runs with files limited to a few kilobytes, so that writing the output fails part way as on a
+// full disk.
+Result runCliWithSmallFiles(const QStringList& arguments) {
+    QProcess process;
+    process.setChildProcessModifier([] {
+        const rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        // Ignored, the signal leaves the write to fail with EFBIG instead of ending the program.
+        signal(SIGXFSZ, SIG_IGN);
+    });
+    process.start(TAGMILL_CLI, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+TEST_F(Cli, AnOutputThatFailsPartWayLeavesTheEarlierFileWhole) {
+    QByteArray markup;
+    for (int i = 0; i < 200; ++i)
+        markup += "<v>" + QByteArray(100, 'a' + char(i % 26)) + "</v>";
+    const QString file = write("big.xml", markup);
+    const QByteArray earlier = "earlier\r\n";
+    const QString target = write("out.txt", earlier);
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& format : EveryFormat) {
+        const QStringList arguments{"--option", "2",        "--tag", "v", "--format",
+                                    format,     "--output", target,  file};
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const Result r = runCliWithSmallFiles(arguments);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "tagmill-cli: " + target.toUtf8() + ": File too large\n");
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(read(target), earlier);
+        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before)
+            << "the unfinished file is removed";
     }
 }
 

@@ -1,0 +1,122 @@
+#include "cli/Destination.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace tagmill::cli {
+
+namespace {
+
+QString systemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A device or a pipe (/dev/null, /dev/stdout) cannot be replaced by a finished file, and has no
+// earlier contents to keep: putting a file in its place would break it for every other program.
+std::unique_ptr<QFileDevice> fileFor(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir())
+        return std::make_unique<QFile>(path);
+    return std::make_unique<QSaveFile>(path);
+}
+
+} // namespace
+
+// The destination as a device. The table writers gather a megabyte before each write, so it
+// needs no buffer of its own, and its writes take the same way as the streamed rows': through
+// stdio for standard output, keeping the order of what reaches it.
+class Destination::Device : public QIODevice {
+public:
+    explicit Device(Destination& destination) : m_destination(destination) {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (m_destination.writeAll(data, std::size_t(size)))
+            return size;
+        setErrorString(m_destination.error());
+        return -1;
+    }
+
+private:
+    Destination& m_destination;
+};
+
+Destination::Destination(const std::optional<QString>& path)
+    : m_name(path.value_or(QStringLiteral("standard output"))),
+      m_device(std::make_unique<Device>(*this)) {
+    if (path)
+        m_file = fileFor(*path);
+}
+
+bool Destination::open() {
+    // Unbuffered: every write reaches the file at once, so a failing one is seen when it
+    // happens and never left to a flush at the end.
+    if (m_file && !m_file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        fail(m_file->errorString());
+    return ok();
+}
+
+bool Destination::write(std::string& bytes) {
+    writeAll(bytes.data(), bytes.size());
+    bytes.clear();
+    return ok();
+}
+
+void Destination::flush() {
+    if (!m_file && ok() && std::fflush(stdout) != 0)
+        fail(systemError());
+}
+
+bool Destination::finish() {
+    if (!m_file) {
+        flush();
+        return ok();
+    }
+    if (auto* saveFile = qobject_cast<QSaveFile*>(m_file.get())) {
+        // A file not committed is thrown away with the QSaveFile, and the earlier one stays.
+        if (ok() && !saveFile->commit())
+            fail(saveFile->errorString());
+        return ok();
+    }
+    m_file->close();
+    if (m_file->error() != QFileDevice::NoError)
+        fail(m_file->errorString());
+    return ok();
+}
+
+void Destination::fail(const QString& description) {
+    if (ok())
+        m_error = description.isEmpty() ? QStringLiteral("Unknown error") : description;
+}
+
+bool Destination::writeAll(const char* data, std::size_t size) {
+    if (!ok())
+        return false;
+    if (!m_file) {
+        if (std::fwrite(data, 1, size, stdout) != size)
+            fail(systemError());
+        return ok();
+    }
+    // A write that stops short (the disk filled up) gives its reason only when the rest is
+    // tried again.
+    while (size > 0) {
+        const qint64 written = m_file->write(data, qint64(size));
+        if (written <= 0) {
+            fail(m_file->errorString());
+            break;
+        }
+        data += written;
+        size -= std::size_t(written);
+    }
+    return ok();
+}
+
+} // namespace tagmill::cli

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QFileDevice>
+#include <QIODevice>
+#include <QString>
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tagmill::cli {
+
+/// Where the output goes: standard output, or a file that takes the output's place only once
+/// every byte of it is written, so that an earlier file of that name stays whole if anything
+/// fails. A device or a pipe named as the file is written to directly. The first failure is
+/// kept; nothing is written after it.
+class Destination {
+public:
+    /// Standard output when no path is given.
+    explicit Destination(const std::optional<QString>& path);
+
+    /// Prepares the file for writing; false when it cannot be written.
+    bool open();
+    /// Writes the bytes and clears them; false once any write has failed.
+    bool write(std::string& bytes);
+    /// Sends the bytes standard output holds on now, so that a message on standard error comes
+    /// after them; a file gathers its bytes until finish().
+    void flush();
+    /// The destination as a device, for the writers of a whole table.
+    QIODevice& device() { return *m_device; }
+    /// Flushes standard output, or puts the file in place; false when any of the output failed.
+    bool finish();
+
+    bool ok() const { return m_error.isEmpty(); }
+    /// Records a failure, unless one is recorded already.
+    void fail(const QString& description);
+    /// What a message names: the file's path as given, or "standard output".
+    QString name() const { return m_name; }
+    /// Why the output failed: the first failure's description.
+    QString error() const { return m_error; }
+
+private:
+    class Device;
+    bool writeAll(const char* data, std::size_t size);
+
+    QString m_name;
+    std::unique_ptr<QFileDevice> m_file; // none for standard output
+    std::unique_ptr<QIODevice> m_device;
+    QString m_error;
+};
+
+} // namespace tagmill::cli

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+#include "cli/Destination.h"
+#include "cli/RowFormat.h"
+#include "engine/ResultsSnapshot.h"
+#include "engine/ValueBatch.h"
+
+#include <QIODevice>
+
+#include <stop_token>
+#include <string>
+
+namespace tagmill::cli {
+
+/// Writes a whole table to a device; false when a write failed.
+using TableWriter = bool (*)(const ResultsSnapshot& table, QIODevice& device, std::stop_token stop);
+
+/// The writer of a format that needs every row before its first byte, or nullptr for a format
+/// whose rows stream as they come.
+TableWriter tableWriter(OutputFormat format);
+
+/// Takes the rows of a run, file by file in order, and writes them in the chosen format: the
+/// rows of a streaming format as they come, a whole table once the run is over.
+class RowOutput {
+public:
+    RowOutput(const CommandLine& line, Destination& destination);
+
+    /// The rows appended from now on come from the file with this entry.
+    void startFile(const QString& entry);
+    void append(const ValueBatch& values);
+    /// Writes the rows so far, so that a message written next comes after them.
+    void flush();
+    /// Writes what is left; the destination then tells whether all of it was written.
+    void finish();
+
+private:
+    Destination& m_destination;
+    bool m_withFilename;
+    TableWriter m_tableWriter;
+    RowFormat m_format;
+    std::string m_buffer; // streamed rows not yet written
+    RowStore m_rows;      // the whole table, all ticked, for a table writer
+};
+
+} // namespace tagmill::cli
