@@ -1,7 +1,6 @@
 #include "cli/Destination.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
+#include "output/AtomicSave.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,15 +12,6 @@ namespace {
 
 QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// A device or a pipe (/dev/null, /dev/stdout) cannot be replaced by a finished file, and has no
-// earlier contents to keep: putting a file in its place would break it for every other program.
-std::unique_ptr<QFileDevice> fileFor(const QString& path) {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile() && !info.isDir())
-        return std::make_unique<QFile>(path);
-    return std::make_unique<QSaveFile>(path);
 }
 
 } // namespace
@@ -53,7 +43,7 @@ Destination::Destination(const std::optional<QString>& path)
     : m_name(path.value_or(QStringLiteral("standard output"))),
       m_device(std::make_unique<Device>(*this)) {
     if (path)
-        m_file = fileFor(*path);
+        m_file = outputFile(*path);
 }
 
 bool Destination::open() {
@@ -80,14 +70,8 @@ bool Destination::finish() {
         flush();
         return ok();
     }
-    if (auto* saveFile = qobject_cast<QSaveFile*>(m_file.get())) {
-        // A file not committed is thrown away with the QSaveFile, and the earlier one stays.
-        if (ok() && !saveFile->commit())
-            fail(saveFile->errorString());
-        return ok();
-    }
-    m_file->close();
-    if (m_file->error() != QFileDevice::NoError)
+    // A file not put in place is thrown away with its device, and the earlier one stays.
+    if (ok() && !finishOutputFile(*m_file))
         fail(m_file->errorString());
     return ok();
 }
