@@ -6,3 +6,6 @@ add_dependencies(window_run tagmill-cli)
 
 add_executable(window_scan ${CMAKE_CURRENT_LIST_DIR}/window_scan.cpp)
 target_link_libraries(window_scan PRIVATE tagmill_shell tagmill_platform_fakes)
+
+add_executable(window_save ${CMAKE_CURRENT_LIST_DIR}/window_save.cpp)
+target_link_libraries(window_save PRIVATE tagmill_shell tagmill_platform_qt tagmill_platform_fakes)

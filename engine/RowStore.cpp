@@ -1,5 +1,7 @@
 #include "engine/RowStore.h"
 
+#include "engine/Utf16Length.h"
+
 #include <algorithm>
 
 namespace tagmill {
@@ -7,37 +9,30 @@ namespace tagmill {
 namespace {
 
 constexpr std::size_t BlockBytes = 1 << 20;
-// A row's place: the block index in the high bits, the value's end in the block in the low ones.
-constexpr int EndBits = 40;
-constexpr std::uint64_t EndMask = (std::uint64_t(1) << EndBits) - 1;
-
-std::uint64_t place(std::size_t block, std::size_t end) {
-    return std::uint64_t(block) << EndBits | end;
-}
-
-std::size_t blockOf(std::uint64_t place) {
-    return std::size_t(place >> EndBits);
-}
-
-std::size_t endOf(std::uint64_t place) {
-    return std::size_t(place & EndMask);
-}
 
 } // namespace
 
 void RowStore::startFile(std::string_view pathUtf8) {
-    if (m_paths.empty() || m_paths.back() != pathUtf8)
-        m_paths.push_back(std::string(pathUtf8));
+    if (!m_paths.empty() && m_paths.back() == pathUtf8)
+        return;
+    m_paths.push_back(std::string(pathUtf8));
 }
 
 void RowStore::append(std::string_view valueUtf8, bool ticked) {
-    m_rows.push_back({appendText(valueUtf8), quint32(m_paths.size() - 1), ticked});
+    const auto path = quint32(m_paths.size() - 1);
+    // A path counts once a row shows it.
+    if (m_rows.empty() || m_rows.back().path != path)
+        m_longestPath = std::max(m_longestPath, utf16Length(m_paths[path]));
+    m_rows.push_back({appendText(valueUtf8), path, ticked});
+    m_longestValue = std::max(m_longestValue, utf16Length(valueUtf8));
 }
 
 void RowStore::clear() {
     m_rows.clear();
     m_paths.clear();
     m_blocks.clear();
+    m_longestValue = 0;
+    m_longestPath = 0;
 }
 
 std::string_view RowStore::currentPath() const {

@@ -19,6 +19,19 @@ public:
     const T& operator[](std::size_t i) const { return (*m_chunks[i / ChunkSize])[i % ChunkSize]; }
     const T& back() const { return (*this)[m_size - 1]; }
 
+    /// Calls visit with each element in order from the first given, until it returns false;
+    /// false then.
+    template <typename Visit> bool forEach(std::size_t first, Visit&& visit) const {
+        for (std::size_t chunk = first / ChunkSize; chunk < m_chunks.size(); ++chunk) {
+            const Chunk& elements = *m_chunks[chunk];
+            for (std::size_t i = chunk == first / ChunkSize ? first % ChunkSize : 0;
+                 i < elements.size(); ++i)
+                if (!visit(elements[i]))
+                    return false;
+        }
+        return true;
+    }
+
     T& mutableAt(std::size_t i) { return writableChunk(i / ChunkSize)[i % ChunkSize]; }
 
     void push_back(T value) {

@@ -1,6 +1,6 @@
 #include "output/ClipboardText.h"
 
-#include "output/DeviceSink.h"
+#include "engine/Utf16Length.h"
 
 #include <algorithm>
 #include <vector>
@@ -9,22 +9,19 @@ namespace tagmill {
 
 namespace {
 
-std::vector<qsizetype> cellWidths(const ResultsSnapshot& table, const std::stop_token& stop) {
+// Headers do not count.
+std::vector<qsizetype> cellWidths(const ResultsSnapshot& table) {
     std::vector<qsizetype> widths;
-    for (int column = 0; column < table.columnCount(); ++column) {
-        qsizetype width = 0;
-        for (qsizetype row = 0; row < table.rowCount() && !stop.stop_requested(); ++row)
-            width = std::max(width, utf16Length(table.cell(row, column)));
-        widths.push_back(width);
-    }
+    for (int column = 0; column < table.columnCount(); ++column)
+        widths.push_back(table.longestCell(column));
     return widths;
 }
 
-void appendLine(std::string& out, const ResultsSnapshot& table, qsizetype row,
+void appendLine(std::string& out, const ResultsSnapshot::Row& row, int columns,
                 const std::vector<qsizetype>& widths) {
-    const int last = table.columnCount() - 1;
+    const int last = columns - 1;
     for (int column = 0; column < last; ++column) {
-        const std::string_view text = table.cell(row, column);
+        const std::string_view text = row.cells[column];
         out.append(text);
         out.append(
             std::size_t(std::max<qsizetype>(0, widths[std::size_t(column)] - utf16Length(text))),
@@ -32,7 +29,7 @@ void appendLine(std::string& out, const ResultsSnapshot& table, qsizetype row,
         out += '\t';
     }
     // The last cell loses its trailing spaces; the TAB before it stays.
-    std::string_view text = table.cell(row, last);
+    std::string_view text = row.cells[last];
     while (!text.empty() && text.back() == ' ')
         text.remove_suffix(1);
     out.append(text);
@@ -44,12 +41,13 @@ void appendLine(std::string& out, const ResultsSnapshot& table, qsizetype row,
 std::optional<QString> clipboardText(const ResultsSnapshot& table, std::stop_token stop) {
     if (table.rowCount() == 0)
         return std::nullopt;
-    const std::vector<qsizetype> widths = cellWidths(table, stop);
+    const std::vector<qsizetype> widths = cellWidths(table);
     std::string out;
-    for (qsizetype row = 0; row < table.rowCount() && !stop.stop_requested(); ++row) {
-        if (table.isTicked(row))
-            appendLine(out, table, row, widths);
-    }
+    table.forEachRow(0, [&](const ResultsSnapshot::Row& row) {
+        if (row.ticked)
+            appendLine(out, row, table.columnCount(), widths);
+        return !stop.stop_requested();
+    });
     return QString::fromUtf8(out.data(), qsizetype(out.size()));
 }
 

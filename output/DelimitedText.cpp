@@ -2,8 +2,6 @@
 
 #include "output/DeviceSink.h"
 
-#include <array>
-
 namespace tagmill {
 
 void CommaDelimitedLines::appendHeader(std::string& out, const QStringList& headers) const {
@@ -47,12 +45,10 @@ bool SaveListviewAsCommaDelimToFile(const ResultsSnapshot& table, QIODevice& dev
     CommaDelimitedLines lines(columns);
     DeviceSink sink(device, stop);
     lines.appendHeader(sink.out(), headers);
-    std::array<std::string_view, 2> cells;
-    for (qsizetype row = 0; row < table.rowCount() && sink.flushIfFull(); ++row) {
-        for (int column = 0; column < columns; ++column)
-            cells[std::size_t(column)] = table.cell(row, column);
-        lines.appendRow(sink.out(), std::span(cells.data(), std::size_t(columns)));
-    }
+    table.forEachRow(0, [&](const ResultsSnapshot::Row& row) {
+        lines.appendRow(sink.out(), std::span(row.cells, std::size_t(columns)));
+        return sink.flushIfFull();
+    });
     lines.finish(sink.out());
     return sink.finish();
 }
@@ -60,8 +56,10 @@ bool SaveListviewAsCommaDelimToFile(const ResultsSnapshot& table, QIODevice& dev
 bool writeTabDelimited(const ResultsSnapshot& table, QIODevice& device, std::stop_token stop) {
     const TabDelimitedLine line;
     DeviceSink sink(device, stop);
-    for (qsizetype row = 0; row < table.rowCount() && sink.flushIfFull(); ++row)
-        line.appendRow(sink.out(), table.cell(row, 0));
+    table.forEachRow(0, [&](const ResultsSnapshot::Row& row) {
+        line.appendRow(sink.out(), row.cells[0]);
+        return sink.flushIfFull();
+    });
     line.finish(sink.out());
     return sink.finish();
 }

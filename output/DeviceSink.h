@@ -25,6 +25,13 @@ public:
             flush();
         return ok();
     }
+    /// Hands over the bytes gathered so far, then these, and empties them; returns ok().
+    bool put(std::string& bytes) {
+        flush();
+        m_buffer.swap(bytes);
+        flush();
+        return ok();
+    }
     /// Hands over what is left; true when every byte reached the device.
     bool finish() {
         flush();
@@ -56,18 +63,6 @@ private:
 inline void appendUtf8(std::string& out, const QString& text) {
     const QByteArray bytes = text.toUtf8();
     out.append(bytes.constData(), std::size_t(bytes.size()));
-}
-
-/// The length of UTF-8 text in UTF-16 units, the way the table counts characters: a character
-/// beyond U+FFFF counts two.
-inline qsizetype utf16Length(std::string_view utf8) {
-    qsizetype length = 0;
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        length += (byte & 0xC0) != 0x80; // a character starts here
-        length += byte >= 0xF0;          // and needs a surrogate pair
-    }
-    return length;
 }
 
 } // namespace tagmill

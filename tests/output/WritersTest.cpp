@@ -108,6 +108,34 @@ TEST(Writers, WriteTheirFormatsByteForByte) {
         EXPECT_EQ(written(c.writer, c.table), c.expected) << c.name;
 }
 
+// The report lays out batches of rows side by side; the lines must still come whole and in
+// order across batches and files, whatever rows are ticked.
+TEST(Writers, ReportOfManyRowsKeepsEveryTickedLineInOrder) {
+    RowStore store;
+    std::vector<std::pair<std::string, std::string>> cells;
+    for (int i = 0; i < 150000; ++i) {
+        if (i % 1000 == 0)
+            store.startFile("file" + std::to_string(i / 1000) + (i % 7000 == 0 ? "-long" : ""));
+        std::string value(std::size_t(i % 13), char('a' + i % 26));
+        value += i % 11 == 0 ? "\xC3\xA9" : "";
+        store.append(value, i % 3 != 1);
+        if (i % 3 != 1)
+            cells.emplace_back(std::string(store.currentPath()), value);
+    }
+    const ResultsSnapshot table(true, store);
+    const std::size_t pathWidth = std::string("file149-long").size();
+    const std::size_t valueWidth = 13; // twelve letters and "é"
+    QByteArray expected = "Filename" + QByteArray(int(pathWidth - 8), ' ') + "\tResults" +
+                          QByteArray(int(valueWidth - 7), ' ') + "\t\r\n";
+    for (const auto& [path, value] : cells) {
+        const std::size_t length = QString::fromStdString(value).size();
+        expected +=
+            QByteArray::fromStdString(path) + QByteArray(int(pathWidth - path.size()), ' ') + "\t" +
+            QByteArray::fromStdString(value) + QByteArray(int(valueWidth - length), ' ') + "\t\r\n";
+    }
+    EXPECT_TRUE(written(report, table) == expected); // megabytes: not worth printing
+}
+
 TEST(Writers, ReportAFailingDeviceAndAStop) {
     for (const Writer& writer : {report, comma, tab}) {
         QBuffer readOnly;
