@@ -6,6 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    libxlsxwriter-dev unzip
     fonts-liberation2 xvfb xdotool x11-utils
     xauth xdg-utils
     "$@"
