@@ -21,6 +21,7 @@ std::optional<OutputFormat> formatFromText(const QString& text) {
         {QLatin1String("report"), OutputFormat::Report},
         {QLatin1String("comma"), OutputFormat::Comma},
         {QLatin1String("tab"), OutputFormat::Tab},
+        {QLatin1String("xlsx"), OutputFormat::Xlsx},
     };
     for (const auto& [name, format] : formats) {
         if (text == name)

@@ -9,8 +9,9 @@
 
 namespace tagmill::cli {
 
-/// Jsonl, Csv, Comma and Tab stream their rows as they come; Report needs the whole table first.
-enum class OutputFormat { Jsonl, Csv, Report, Comma, Tab };
+/// Jsonl, Csv, Comma and Tab stream their rows as they come; Report and Xlsx need the whole
+/// table first, and Xlsx, a workbook, a file to go to.
+enum class OutputFormat { Jsonl, Csv, Report, Comma, Tab, Xlsx };
 
 /// One input named on the command line, before it is turned into file entries or tags.
 struct Source {
@@ -31,7 +32,7 @@ struct CommandLine {
 
 inline const char* const Usage =
     "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
-    "[--format jsonl|csv|report|comma|tab] [--output FILE] [--files] [--ext EXT] "
+    "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [--ext EXT] "
     "(--scan DIR | --files-from LIST | FILE)...";
 
 /// Parses the arguments after the program name; nothing when an option or flag is not valid.

@@ -138,6 +138,7 @@ void RowFormat::appendRow(std::string& out, std::string_view value) {
         m_tabLine.appendRow(out, m_withFilename ? std::string_view(m_entry) : value);
         break;
     case OutputFormat::Report:
+    case OutputFormat::Xlsx:
         break;
     }
 }

@@ -18,6 +18,7 @@ TableWriter tableWriter(OutputFormat format) {
     case OutputFormat::Csv:
     case OutputFormat::Comma:
     case OutputFormat::Tab:
+    case OutputFormat::Xlsx: // a workbook is written by name, not through a device
         break;
     }
     return nullptr;

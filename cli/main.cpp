@@ -6,6 +6,7 @@
 #include "cli/Inputs.h"
 #include "cli/RowOutput.h"
 #include "engine/ExtractionRun.h"
+#include "output/spreadsheet/Workbook.h"
 
 #include <cstdio>
 #include <string>
@@ -44,30 +45,66 @@ int printEntries(const QStringList& entries, Destination& destination) {
     return finishOutput(destination, 0);
 }
 
-// Writes the rows of the run; 1 when any file failed. Once the output has failed the run stops,
-// as nothing more can be written.
-int search(const CommandLine& line, const RunInput& input, Destination& destination) {
-    RowOutput output(line, destination);
+// Hands the rows of the run to rows, file by file, while keepGoing says so, and reports the
+// files that failed; true when any did.
+template <typename Rows, typename KeepGoing>
+bool extract(const RunInput& input, Rows& rows, KeepGoing keepGoing) {
     ExtractionRun run(input);
     bool anyFailure = false;
     qsizetype currentFile = -1;
     RunEvent event;
-    while (destination.ok() && run.next(event)) {
+    while (keepGoing() && run.next(event)) {
         const QString& entry = input.entries[event.fileIndex];
         if (event.isFailure()) {
             anyFailure = true;
-            output.flush();
+            rows.flush();
             reportError(entry, event.failure);
             continue;
         }
         if (event.fileIndex != currentFile) {
             currentFile = event.fileIndex;
-            output.startFile(entry);
+            rows.startFile(entry);
         }
-        output.append(event.values);
+        rows.append(event.values);
     }
+    return anyFailure;
+}
+
+// Writes the rows of the run; 1 when any file failed. Once the output has failed the run stops,
+// as nothing more can be written.
+int search(const CommandLine& line, const RunInput& input, Destination& destination) {
+    RowOutput output(line, destination);
+    const bool anyFailure = extract(input, output, [&] { return destination.ok(); });
     output.finish();
     return finishOutput(destination, anyFailure ? 1 : 0);
+}
+
+// The rows of the run, every one ticked, kept whole for a workbook.
+struct WorkbookRows {
+    void startFile(const QString& entry) { rows.startFile(entry.toUtf8().toStdString()); }
+    void append(const ValueBatch& values) {
+        for (std::size_t i = 0; i < values.count(); ++i)
+            rows.append(values.value(i), true);
+    }
+    void flush() {}
+
+    RowStore rows;
+};
+
+// Writes the rows of the run to a workbook; 1 when any file failed, when the workbook could
+// not be written, or when it could not hold everything.
+int searchIntoWorkbook(const CommandLine& line, const RunInput& input, const QString& path) {
+    WorkbookRows rows;
+    const bool anyFailure = extract(input, rows, [] { return true; });
+    const WorkbookOutcome outcome =
+        writeWorkbook(ResultsSnapshot(line.withFilename, rows.rows), path);
+    if (!outcome.failure.isEmpty()) {
+        std::fprintf(stderr, "tagmill-cli: %s\n", outcome.failure.toUtf8().constData());
+        return 1;
+    }
+    for (const QString& sentence : outcome.notFitted.split("\r\n", Qt::SkipEmptyParts))
+        reportError(path, sentence);
+    return anyFailure || !outcome.notFitted.isEmpty() ? 1 : 0;
 }
 
 } // namespace
@@ -92,6 +129,13 @@ int main(int argc, char** argv) {
     if (!message.isEmpty()) {
         std::fprintf(stderr, "%s\n", message.toUtf8().constData());
         return 2;
+    }
+    if (command->format == OutputFormat::Xlsx && !command->listFiles) {
+        if (!command->output) {
+            std::fprintf(stderr, "tagmill-cli: --format xlsx needs --output FILE\n");
+            return 2;
+        }
+        return searchIntoWorkbook(*command, input, *command->output);
     }
     Destination destination(command->output);
     if (!destination.open()) {

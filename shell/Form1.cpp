@@ -47,6 +47,7 @@ void Form1::connectCommands() {
     onClick(11, [&outputs] { outputs.PushButton11_Click(); });
     onClick(12, [&outputs] { outputs.PushButton12_Click(); });
     onClick(17, [&outputs] { outputs.PushButton17_Click(); });
+    onClick(22, [&outputs] { outputs.PushButton22_Click(); });
     onClick(2, &Form1::PushButton2_Click);
     onClick(7, &Form1::PushButton7_Click);
     onClick(9, &Form1::PushButton9_Click);

@@ -4,10 +4,14 @@
 #include "output/AtomicSave.h"
 #include "output/ClipboardText.h"
 #include "output/DelimitedText.h"
+#include "output/spreadsheet/Workbook.h"
 #include "output/TextReport.h"
 #include "shell/CommandContext.h"
 #include "shell/WorkQueue.h"
 #include "textio/FileReaders.h"
+
+#include <QDir>
+#include <QTemporaryDir>
 
 namespace tagmill {
 
@@ -20,6 +24,24 @@ const QString TextFilesFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Fil
 const QString CopiedMessage =
     QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you "
                    "normally type and press Ctrl+V to paste the clipboard.");
+
+const QString NoSpreadsheetProgram =
+    QStringLiteral("No spreadsheet program is installed on this computer. You need to have one "
+                   "installed to use this software without error.");
+const QString NoSpreadsheetForFeature =
+    QStringLiteral("No spreadsheet program is installed on this computer. You need to have one "
+                   "installed to use this feature.");
+
+// Where a workbook is written before the spreadsheet program takes it: a new folder only the
+// user can read, under a name nobody can guess. It stays for the program to read.
+struct WorkbookFolder {
+    WorkbookFolder() : folder(QDir::tempPath() + QStringLiteral("/tagmill-XXXXXX")) {
+        folder.setAutoRemove(false);
+    }
+    QString workbookPath() const { return folder.filePath(QStringLiteral("Results.xlsx")); }
+
+    QTemporaryDir folder;
+};
 
 } // namespace
 
@@ -121,6 +143,50 @@ void ResultsOutputCommands::PushButton11_Click() {
                 trap.step(102, [&] { context.pointer.set(Pointer::Arrow); });
                 trap.step(104, [&] { context.say(CopiedMessage); });
             });
+        });
+    });
+}
+
+void ResultsOutputCommands::PushButton22_Click() {
+    ErrorTrap trap = m_context.errorTrap("PushButton22_Click");
+    if (!IsExcelInstalled())
+        return trap.step(100, [&] { m_context.say(NoSpreadsheetForFeature); });
+    if (m_results.rowCount() == 0)
+        return;
+    trap.step(102, [&] { m_context.pointer.set(Pointer::Busy); });
+    trap.step(104, [&] { openInSpreadsheet(); });
+}
+
+bool ResultsOutputCommands::IsExcelInstalled() const {
+    const bool installed = m_context.desktop.spreadsheet.isInstalled();
+    if (!installed)
+        m_context.say(NoSpreadsheetProgram);
+    return installed;
+}
+
+void ResultsOutputCommands::openInSpreadsheet() {
+    CommandContext& context = m_context;
+    m_queue.start([&context, table = m_results.snapshot()](WorkQueue::Output& output) {
+        const WorkbookFolder folder;
+        const QString path = folder.workbookPath();
+        WorkbookOutcome outcome;
+        if (!folder.folder.isValid())
+            outcome.failure = folder.folder.path() + ": " + folder.folder.errorString();
+        else
+            outcome = writeWorkbook(table, path, output.stopToken());
+        const bool written = folder.folder.isValid() && outcome.failure.isEmpty() &&
+                             !output.stopToken().stop_requested();
+        if (!written)
+            QDir(folder.folder.path()).removeRecursively();
+        output.post([&context, outcome, path, written] {
+            ErrorTrap trap = context.errorTrap("PushButton22_Click");
+            if (!outcome.failure.isEmpty())
+                trap.report(106, outcome.failure);
+            if (!outcome.notFitted.isEmpty())
+                trap.report(106, outcome.notFitted);
+            if (written && !context.desktop.spreadsheet.openAsNew(path))
+                trap.report(108, "The spreadsheet program could not be started for " + path);
+            trap.step(110, [&] { context.pointer.set(Pointer::Arrow); });
         });
     });
 }

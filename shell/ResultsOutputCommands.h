@@ -27,6 +27,7 @@ public:
     void PushButton12_Click(); ///< Save As Comma Delimited
     void PushButton17_Click(); ///< Save As Tab Delimited
     void PushButton11_Click(); ///< Copy Results To Clipboard
+    void PushButton22_Click(); ///< Save Results As Excel File
 
 private:
     using Writer = std::function<bool(const ResultsSnapshot&, QIODevice&, std::stop_token)>;
@@ -38,6 +39,11 @@ private:
     /// reported with the location and line given.
     void saveInBackground(const QString& path, Writer writer, const QString& location, int line);
     void SaveListviewAsCommaDelimToFile(const QString& path);
+    /// True when a spreadsheet program is found; says so when none is.
+    bool IsExcelInstalled() const;
+    /// Writes the table to a workbook in a private folder off the window's thread, then opens
+    /// it in the spreadsheet program.
+    void openInSpreadsheet();
 
     CommandContext& m_context;
     ResultsTable& m_results;

@@ -71,7 +71,7 @@ QByteArray lines(const QStringList& entries) {
 
 const QByteArray UsageLine =
     "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
-    "[--format jsonl|csv|report|comma|tab] [--output FILE] [--files] [--ext EXT] "
+    "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [--ext EXT] "
     "(--scan DIR | --files-from LIST | FILE)...\n";
 
 TEST_F(Cli, RefusesBadArgumentsAndMissingInputs) {
@@ -105,6 +105,8 @@ TEST_F(Cli, RefusesBadArgumentsAndMissingInputs) {
         {{"--option", "4", "--tag", "a"}, "No files added.\n"},
         {{"--tag", "a", "--scan", pathOf("absent")}, "No files added.\n"},
         {{"--tags-from", write("empty.txt", ""), file}, "You forgot to input tag\n"},
+        {{"--format", "xlsx", "--tag", "a", file},
+         "tagmill-cli: --format xlsx needs --output FILE\n"},
     };
     for (const Case& c : cases) {
         const Result r = runCli(c.arguments);
@@ -614,6 +616,28 @@ TEST_F(Cli, AnOutputThatFailsPartWayLeavesTheEarlierFileWhole) {
         EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before)
             << "the unfinished file is removed";
     }
+}
+
+// The workbook's cells are checked in the spreadsheet writer's own tests; here, that the runner
+// writes one, and that what the sheet cannot hold is named and fails the run.
+TEST_F(Cli, AWorkbookGoesToItsFileAndWhatDoesNotFitIsNamed) {
+    const QString file = write("a.xml", "<v>=1</v><v>" + QByteArray(40000, 'x') + "</v>");
+    const QString workbook = pathOf("out.xlsx");
+    const Result r =
+        runCli({"--option", "2", "--tag", "v", "--format", "xlsx", "--output", workbook, file});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "tagmill-cli: " + workbook.toUtf8() +
+                         ": 1 text was longer than the 32,767 characters a cell holds and was cut "
+                         "to fit: A3.\n");
+    EXPECT_TRUE(read(workbook).startsWith("PK"));
+
+    const Result missingFolder = runCli({"--option", "2", "--tag", "v", "--format", "xlsx",
+                                         "--output", pathOf("absent/out.xlsx"), file});
+    EXPECT_EQ(missingFolder.status, 1);
+    EXPECT_TRUE(
+        missingFolder.err.startsWith("tagmill-cli: " + pathOf("absent/out.xlsx").toUtf8() + ": "))
+        << missingFolder.err.toStdString();
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -262,6 +263,76 @@ TEST_F(ResultsOutputCommandsTest, CopySaysSoEvenWhenNothingWasCopied) {
     EXPECT_EQ(m_desktop.clipboard.changes, 1) << "nothing ticked empties the clipboard";
     EXPECT_EQ(m_desktop.clipboard.text, "");
     EXPECT_EQ(shown(), std::vector<Message>(2, copied));
+}
+
+const Message noProgram{"Tagmill",
+                        "No spreadsheet program is installed on this computer. You need to have "
+                        "one installed to use this software without error.",
+                        MessageButtons::Ok, MessageIcon::None};
+const Message noProgramForFeature{"Tagmill",
+                                  "No spreadsheet program is installed on this computer. You need "
+                                  "to have one installed to use this feature.",
+                                  MessageButtons::Ok, MessageIcon::None};
+
+// The workbook handed to the spreadsheet program, checked and then removed with its folder.
+QByteArray takeWorkbook(const QString& path) {
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    EXPECT_TRUE(folder.fileName().startsWith("tagmill-")) << folder.filePath().toStdString();
+    EXPECT_EQ(folder.permissions() & 0x0077, 0) << "only the user may read the folder";
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray start = file.read(2);
+    QDir(folder.filePath()).removeRecursively();
+    return start;
+}
+
+TEST_F(ResultsOutputCommandsTest, WithoutASpreadsheetProgramBothMessagesShowAndNothingElse) {
+    m_desktop.spreadsheet.installed = false;
+    m_commands.PushButton22_Click();
+    finishWriting();
+    EXPECT_EQ(shown(), (std::vector<Message>{noProgram, noProgramForFeature}));
+    EXPECT_TRUE(m_desktop.spreadsheet.opened.isEmpty());
+    EXPECT_TRUE(m_desktop.pointers.shown.empty());
+}
+
+TEST_F(ResultsOutputCommandsTest, AnEmptyTableEndsAfterTheProbe) {
+    m_results.clearRows();
+    m_commands.PushButton22_Click();
+    finishWriting();
+    EXPECT_EQ(m_desktop.spreadsheet.probes, 1);
+    EXPECT_TRUE(shown().empty());
+    EXPECT_TRUE(m_desktop.spreadsheet.opened.isEmpty());
+}
+
+TEST_F(ResultsOutputCommandsTest, TheWorkbookOpensInTheSpreadsheetProgram) {
+    m_commands.PushButton22_Click();
+    finishWriting();
+    ASSERT_EQ(m_desktop.spreadsheet.opened.size(), 1);
+    EXPECT_TRUE(m_desktop.spreadsheet.opened[0].endsWith("/Results.xlsx"));
+    EXPECT_EQ(takeWorkbook(m_desktop.spreadsheet.opened[0]), "PK") << "a zip, as workbooks are";
+    EXPECT_TRUE(shown().empty());
+    EXPECT_EQ(m_desktop.pointers.shown, (std::vector<Pointer>{Pointer::Busy, Pointer::Arrow}));
+}
+
+TEST_F(ResultsOutputCommandsTest, WhatTheSheetCannotHoldAndAProgramThatWillNotStartAreReported) {
+    ValueBatch tooLong;
+    tooLong.append(std::string(40000, 'x'));
+    m_results.appendValues("long.xml", tooLong);
+    tick(3);
+    m_desktop.spreadsheet.starts = false;
+    m_commands.PushButton22_Click();
+    finishWriting();
+    ASSERT_EQ(m_desktop.spreadsheet.opened.size(), 1) << "what fits is still written and opened";
+    const QString path = m_desktop.spreadsheet.opened[0];
+    EXPECT_EQ(shown(),
+              (std::vector<Message>{
+                  errorBox("1 text was longer than the 32,767 characters a cell holds and was "
+                           "cut to fit: B5.",
+                           "Form1.PushButton22_Click", 106),
+                  errorBox("The spreadsheet program could not be started for " + path,
+                           "Form1.PushButton22_Click", 108)}));
+    takeWorkbook(path);
+    EXPECT_EQ(m_pointer.current(), Pointer::Arrow);
 }
 
 } // namespace
