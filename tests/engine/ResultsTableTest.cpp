@@ -163,4 +163,23 @@ TEST(ResultsTable, ASnapshotCanBeReadOnAnotherThreadWhileTheTableGrows) {
     EXPECT_TRUE(same);
 }
 
+// The writers' column widths come from the store: every row counts, ticked or not, in UTF-16
+// units, and a file that gave no row does not widen the file name column.
+TEST(RowStore, KnowsItsLongestValueAndPath) {
+    RowStore rows;
+    rows.startFile("a.xml");
+    rows.append("\xF0\x9F\x98\x80x", false); // three units, five bytes
+    rows.startFile("a-file-that-gave-no-row.xml");
+    rows.startFile("bb.xml");
+    rows.append("\xC3\xA9", true);
+    EXPECT_EQ(rows.longestValue(), 3);
+    EXPECT_EQ(rows.longestPath(), 6);
+    const ResultsSnapshot snapshot(true, rows);
+    EXPECT_EQ(snapshot.longestCell(0), 6);
+    EXPECT_EQ(snapshot.longestCell(1), 3);
+    rows.clear();
+    EXPECT_EQ(rows.longestValue(), 0);
+    EXPECT_EQ(rows.longestPath(), 0);
+}
+
 } // namespace
