@@ -43,6 +43,17 @@ struct WorkbookFolder {
     QTemporaryDir folder;
 };
 
+// A job on the work queue must not throw: a failure no writer foresees (memory, a thread that
+// cannot start) becomes a description, reported like any other.
+template <typename Work> QString unforeseenFailureOf(Work&& work) {
+    try {
+        work();
+        return {};
+    } catch (const std::exception& failure) {
+        return QString::fromUtf8(failure.what());
+    }
+}
+
 } // namespace
 
 ResultsOutputCommands::ResultsOutputCommands(CommandContext& context, ResultsTable& results,
@@ -116,9 +127,14 @@ void ResultsOutputCommands::saveInBackground(const QString& path, Writer writer,
     CommandContext& context = m_context;
     m_queue.start([&context, path, writer, location, line,
                    table = m_results.snapshot()](WorkQueue::Output& output) {
-        const auto failure = saveAtomically(
-            path, [&](QIODevice& file) { return writer(table, file, output.stopToken()); },
-            output.stopToken());
+        std::optional<QString> failure;
+        const QString unforeseen = unforeseenFailureOf([&] {
+            failure = saveAtomically(
+                path, [&](QIODevice& file) { return writer(table, file, output.stopToken()); },
+                output.stopToken());
+        });
+        if (!unforeseen.isEmpty())
+            failure = path + ": " + unforeseen;
         output.post([&context, failure, location, line] {
             if (failure)
                 ErrorTrap(context.desktop.messages, location).report(line, *failure);
@@ -135,9 +151,13 @@ void ResultsOutputCommands::PushButton11_Click() {
         m_context.pointer.set(Pointer::Busy);
         CommandContext& context = m_context;
         m_queue.start([&context, table = m_results.snapshot()](WorkQueue::Output& output) {
-            const std::optional<QString> text = clipboardText(table, output.stopToken());
-            output.post([&context, text] {
+            std::optional<QString> text;
+            const QString unforeseen =
+                unforeseenFailureOf([&] { text = clipboardText(table, output.stopToken()); });
+            output.post([&context, text, unforeseen] {
                 ErrorTrap trap = context.errorTrap("PushButton11_Click");
+                if (!unforeseen.isEmpty())
+                    trap.report(100, unforeseen);
                 if (text)
                     trap.step(100, [&] { context.desktop.clipboard.setText(*text); });
                 trap.step(102, [&] { context.pointer.set(Pointer::Arrow); });
@@ -172,8 +192,10 @@ void ResultsOutputCommands::openInSpreadsheet() {
         WorkbookOutcome outcome;
         if (!folder.folder.isValid())
             outcome.failure = folder.folder.path() + ": " + folder.folder.errorString();
-        else
-            outcome = writeWorkbook(table, path, output.stopToken());
+        else if (const QString unforeseen = unforeseenFailureOf(
+                     [&] { outcome = writeWorkbook(table, path, output.stopToken()); });
+                 !unforeseen.isEmpty())
+            outcome.failure = path + ": " + unforeseen;
         const bool written = folder.folder.isValid() && outcome.failure.isEmpty() &&
                              !output.stopToken().stop_requested();
         if (!written)
