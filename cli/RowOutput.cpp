@@ -41,8 +41,7 @@ void RowOutput::startFile(const QString& entry) {
 void RowOutput::append(const ValueBatch& values) {
     if (m_tableWriter) {
         // Every row counts as ticked: the command line has no ticks to take off.
-        for (std::size_t i = 0; i < values.count(); ++i)
-            m_rows.append(values.value(i), true);
+        m_rows.append(values, true);
         return;
     }
     for (std::size_t i = 0; i < values.count(); ++i) {

@@ -82,10 +82,7 @@ int search(const CommandLine& line, const RunInput& input, Destination& destinat
 // The rows of the run, every one ticked, kept whole for a workbook.
 struct WorkbookRows {
     void startFile(const QString& entry) { rows.startFile(entry.toUtf8().toStdString()); }
-    void append(const ValueBatch& values) {
-        for (std::size_t i = 0; i < values.count(); ++i)
-            rows.append(values.value(i), true);
-    }
+    void append(const ValueBatch& values) { rows.append(values, true); }
     void flush() {}
 
     RowStore rows;

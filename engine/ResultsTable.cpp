@@ -34,8 +34,7 @@ void ResultsTable::appendValues(const QString& path, const ValueBatch& values) {
     m_rows.startFile(std::string_view(pathBytes.constData(), std::size_t(pathBytes.size())));
     const int first = rowCount();
     beginInsertRows({}, first, first + int(values.count()) - 1);
-    for (std::size_t i = 0; i < values.count(); ++i)
-        m_rows.append(values.value(i));
+    m_rows.append(values);
     endInsertRows();
 }
 

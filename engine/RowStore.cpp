@@ -27,6 +27,11 @@ void RowStore::append(std::string_view valueUtf8, bool ticked) {
     m_longestValue = std::max(m_longestValue, utf16Length(valueUtf8));
 }
 
+void RowStore::append(const ValueBatch& values, bool ticked) {
+    for (std::size_t i = 0; i < values.count(); ++i)
+        append(values.value(i), ticked);
+}
+
 void RowStore::clear() {
     m_rows.clear();
     m_paths.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/SharedChunks.h"
+#include "engine/ValueBatch.h"
 
 #include <QtGlobal>
 
@@ -21,6 +22,8 @@ public:
     /// The rows appended from now on come from the file with this path.
     void startFile(std::string_view pathUtf8);
     void append(std::string_view valueUtf8, bool ticked = false);
+    /// Appends a row for every value of the batch.
+    void append(const ValueBatch& values, bool ticked = false);
     void clear();
 
     qsizetype size() const { return qsizetype(m_rows.size()); }
