@@ -3,6 +3,7 @@
 #include "shell/FileListCommands.h"
 #include "shell/ReportView.h"
 #include "shell/ResultsOutputCommands.h"
+#include "shell/SampleCommands.h"
 #include "shell/TagListCommands.h"
 
 #include <QCheckBox>
@@ -48,6 +49,7 @@ void Form1::connectCommands() {
     onClick(12, [&outputs] { outputs.PushButton12_Click(); });
     onClick(17, [&outputs] { outputs.PushButton17_Click(); });
     onClick(22, [&outputs] { outputs.PushButton22_Click(); });
+    onClick(13, [this] { m_sampleCommands->PushButton13_Click(); });
     onClick(2, &Form1::PushButton2_Click);
     onClick(7, &Form1::PushButton7_Click);
     onClick(9, &Form1::PushButton9_Click);

@@ -24,6 +24,7 @@ namespace tagmill {
 class FileListCommands;
 class ReportView;
 class ResultsOutputCommands;
+class SampleCommands;
 class RunPump;
 class TagListCommands;
 
@@ -110,6 +111,7 @@ private:
     std::unique_ptr<FileListCommands> m_fileListCommands;
     std::unique_ptr<TagListCommands> m_tagListCommands;
     std::unique_ptr<ResultsOutputCommands> m_resultsOutputCommands;
+    std::unique_ptr<SampleCommands> m_sampleCommands;
     WorkQueue m_loader; // after the lists it fills, so its work stops before they go
     WorkQueue m_writer; // the results' writers
 

@@ -5,6 +5,7 @@
 #include "shell/FileListCommands.h"
 #include "shell/ReportView.h"
 #include "shell/ResultsOutputCommands.h"
+#include "shell/SampleCommands.h"
 #include "shell/TagListCommands.h"
 #include "shell/Twips.h"
 
@@ -130,6 +131,12 @@ void Form1::buildControls() {
         std::make_unique<TagListCommands>(m_context, m_tags, *m_listView3, m_loader);
     m_resultsOutputCommands =
         std::make_unique<ResultsOutputCommands>(m_context, m_results, m_writer);
+    // Selecting option 1 from code does what a click on it does: the choice is saved.
+    m_sampleCommands =
+        std::make_unique<SampleCommands>(m_context, m_files, m_tags, m_programFolder, [this] {
+            m_option[1]->setChecked(true);
+            Option_Click(1);
+        });
     connectCommands();
     connectListEvents();
     watchHover();

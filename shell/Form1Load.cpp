@@ -2,6 +2,7 @@
 
 #include "shell/Form1.h"
 
+#include "lists/SampleFiles.h"
 #include "shell/ApplicationTitle.h"
 #include "shell/ReportView.h"
 #include "shell/SettingValues.h"
@@ -79,7 +80,13 @@ void Form1::drawForWebSite() {
 }
 
 // The sample files come with their own command; until then there is nothing to record.
-void Form1::recordSampleSnapshot() {}
+// Recorded once: the samples folder may change later, the command loads what came with the
+// program.
+void Form1::recordSampleSnapshot() {
+    if (!m_settings.ReadSetting(keys::Snapshot, {}).isEmpty())
+        return;
+    m_settings.WriteSetting(keys::Snapshot, ScrambleText(sampleList(m_programFolder), SnapshotKey));
+}
 
 void Form1::setCaptionAndTitle() {
     setWindowTitle(ProductName);
