@@ -1,0 +1,44 @@
+// Every option over arbitrary file bytes and tags must give exactly what the literal rules give
+// on the decoded text: the same values, in the same order, and the same failures.
+
+#include "FuzzInput.h"
+#include "engine/FileExtractor.h"
+#include "engine/Oracle.h"
+#include "textio/TextEncoding.h"
+
+using namespace tagmill;
+using namespace tagmill::fuzz;
+
+namespace {
+
+struct Collected : FileSink {
+    QStringList found;
+    int failures = 0;
+    bool proceed() override { return true; }
+    void values(ValueBatch&& batch) override {
+        for (std::size_t i = 0; i < batch.count(); ++i)
+            found.append(QString::fromUtf8(batch.value(i).data(), qsizetype(batch.value(i).size())));
+    }
+    void failure(const QString&) override { ++failures; }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzInput input(data, size);
+    const auto option = ExtractionOption(1 + input.number(4));
+    QStringList tags;
+    for (int count = 1 + input.number(3); count > 0; --count)
+        tags.append(input.text(6));
+    const QByteArray bytes = input.rest();
+
+    const TextEncoding encoding = encodingFromMark(bytes, bytes.size());
+    const QString text = decodeText(QByteArrayView(bytes).sliced(markLength(encoding)), encoding);
+    const test::OracleResult expected = test::oracleExtract(option, text, tags);
+
+    Collected fast;
+    FileExtractor(option, tags).extract(bytes, fast);
+    expect(fast.found == expected.values, "the values of the literal rules");
+    expect(fast.failures == expected.failures, "the failures of the literal rules");
+    return 0;
+}
