@@ -79,6 +79,18 @@ bool applyValue(const QString& name, const QString& value, CommandLine& line) {
 
 } // namespace
 
+Request requestOf(const QStringList& arguments) {
+    for (const QString& arg : arguments) {
+        if (arg == QLatin1String("--"))
+            break;
+        if (arg == QLatin1String("--help"))
+            return Request::Help;
+        if (arg == QLatin1String("--version"))
+            return Request::Version;
+    }
+    return Request::Run;
+}
+
 std::optional<CommandLine> parseCommandLine(const QStringList& arguments) {
     CommandLine line;
     bool optionsEnded = false;

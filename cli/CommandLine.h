@@ -35,6 +35,29 @@ inline const char* const Usage =
     "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [--ext EXT] "
     "(--scan DIR | --files-from LIST | FILE)...";
 
+/// One line per option, after the usage line, for --help.
+inline const char* const OptionLines =
+    "  --option N         1 whole element (default), 2 value, 3 whole line, 4 quoted, 5 none\n"
+    "  --tag TAG          add TAG to the tag list\n"
+    "  --tags-from LIST   add each line of the file LIST as a tag\n"
+    "  --with-filename    give each row the entry of its file too\n"
+    "  --format FORMAT    jsonl (default), csv, report, comma, tab, or xlsx (needs --output)\n"
+    "  --output FILE      write to FILE, replaced once whole, instead of standard output\n"
+    "  --files            print the file list and search nothing\n"
+    "  --ext EXT          folder scans add only names ending in .EXT\n"
+    "  --scan DIR         add every openable file below the folder DIR\n"
+    "  --files-from LIST  add each line of the file LIST as a file entry\n"
+    "  FILE               add FILE as it is; after -- every argument is a FILE\n"
+    "  --help             print this help and exit\n"
+    "  --version          print the version and exit\n";
+
+/// What a command line asks for before any run.
+enum class Request { Run, Help, Version };
+
+/// Help or Version when "--help" or "--version", whichever comes first, stands before any "--":
+/// asking how to call the program wins over whatever else the line holds, a slip included.
+Request requestOf(const QStringList& arguments);
+
 /// Parses the arguments after the program name; nothing when an option or flag is not valid.
 std::optional<CommandLine> parseCommandLine(const QStringList& arguments);
 

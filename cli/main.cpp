@@ -8,7 +8,9 @@
 #include "engine/ExtractionRun.h"
 #include "output/spreadsheet/Workbook.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 using namespace tagmill;
@@ -104,13 +106,43 @@ int searchIntoWorkbook(const CommandLine& line, const RunInput& input, const QSt
     return anyFailure || !outcome.notFitted.isEmpty() ? 1 : 0;
 }
 
+// Standard output is where --help and --version answer; a write that failed must not pass for
+// an answer given.
+int finishStandardOutput() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return 0;
+    std::fprintf(stderr, "tagmill-cli: standard output: %s\n", std::strerror(errno));
+    return 1;
+}
+
+int printHelp() {
+    std::fputs(Usage, stdout);
+    std::fputs("\n", stdout);
+    std::fputs(OptionLines, stdout);
+    return finishStandardOutput();
+}
+
+int printVersion() {
+    std::fputs("tagmill-cli " TAGMILL_VERSION "\n", stdout);
+    return finishStandardOutput();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromUtf8(argv[i]));
-    const auto command = parseCommandLine(arguments);
+    switch (requestOf(arguments)) {
+    case Request::Help:
+        return printHelp();
+    case Request::Version:
+        return printVersion();
+    case Request::Run:
+        break;
+    }
+    // A bare "tagmill-cli" is someone finding out how to call it, not a run short of tags.
+    const auto command = arguments.isEmpty() ? std::nullopt : parseCommandLine(arguments);
     if (!command) {
         std::fprintf(stderr, "%s\n", Usage);
         return 2;

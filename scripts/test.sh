@@ -2,8 +2,9 @@
 # Installs what is missing, builds, and runs every test.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-# The workbook test opens a written workbook in LibreOffice Calc.
-"$top/scripts/deps.sh" libreoffice-calc-nogui
+# The workbook test opens a written workbook in LibreOffice Calc; the install test validates
+# the desktop entry.
+"$top/scripts/deps.sh" libreoffice-calc-nogui desktop-file-utils
 "$top/scripts/build.sh"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$top/build" --output-on-failure -j 2

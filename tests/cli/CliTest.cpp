@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -99,7 +100,7 @@ TEST_F(Cli, RefusesBadArgumentsAndMissingInputs) {
         {{"--files", "--scan"}, UsageLine},
         {{"--files", "--files-from"}, UsageLine},
         {{"--tag", "a", "--tags-from"}, UsageLine},
-        {{}, "You forgot to input tag\n"},
+        {{}, UsageLine},
         {{file}, "You forgot to input tag\n"},
         {{"--tag", "a"}, "No files added.\n"},
         {{"--option", "4", "--tag", "a"}, "No files added.\n"},
@@ -113,6 +114,86 @@ TEST_F(Cli, RefusesBadArgumentsAndMissingInputs) {
         EXPECT_EQ(r.status, 2) << c.arguments.join(' ').toStdString();
         EXPECT_EQ(r.err, c.err) << c.arguments.join(' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+const QByteArray HelpText =
+    UsageLine +
+    "  --option N         1 whole element (default), 2 value, 3 whole line, 4 quoted, 5 none\n"
+    "  --tag TAG          add TAG to the tag list\n"
+    "  --tags-from LIST   add each line of the file LIST as a tag\n"
+    "  --with-filename    give each row the entry of its file too\n"
+    "  --format FORMAT    jsonl (default), csv, report, comma, tab, or xlsx (needs --output)\n"
+    "  --output FILE      write to FILE, replaced once whole, instead of standard output\n"
+    "  --files            print the file list and search nothing\n"
+    "  --ext EXT          folder scans add only names ending in .EXT\n"
+    "  --scan DIR         add every openable file below the folder DIR\n"
+    "  --files-from LIST  add each line of the file LIST as a file entry\n"
+    "  FILE               add FILE as it is; after -- every argument is a FILE\n"
+    "  --help             print this help and exit\n"
+    "  --version          print the version and exit\n";
+
+// --help and --version answer on standard output, whatever else the line holds before "--", a
+// slip or a whole run included; nothing is searched and no output file is made.
+TEST_F(Cli, HelpAndVersionWinOverTheRestOfTheLine) {
+    const QString file = write("a.xml", "<a>1</a>");
+    const QString output = pathOf("out.txt");
+    const QByteArray version = "tagmill-cli " TAGMILL_VERSION "\n";
+    ASSERT_TRUE(QRegularExpression("^tagmill-cli \\d+\\.\\d+\\.\\d+\n$")
+                    .match(QString::fromUtf8(version))
+                    .hasMatch());
+    struct Case {
+        QStringList arguments;
+        QByteArray out;
+    };
+    const Case cases[] = {
+        {{"--help"}, HelpText},
+        {{"--version"}, version},
+        {{"--tag", "a", file, "--output", output, "--help"}, HelpText},
+        {{"--option", "6", "--version"}, version},
+        {{"--bogus", "--help"}, HelpText},
+        {{"--tag", "--help"}, HelpText},
+        {{"--version", "--help"}, version},
+        {{"--help", "--version"}, HelpText},
+        {{"--files", "--version", "--scan"}, version},
+        {{"--help", "--", "--version"}, HelpText},
+    };
+    for (const Case& c : cases) {
+        const Result r = runCli(c.arguments);
+        EXPECT_EQ(r.status, 0) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(r.out, c.out) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(r.err.isEmpty()) << c.arguments.join(' ').toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(output));
+}
+
+// After "--" they are file names like any other, and "--help=x" is no option at all.
+TEST_F(Cli, HelpAndVersionAfterTheEndOfOptionsAreFiles) {
+    const Result files = runCli({"--files", "--", "--help", "--version"});
+    EXPECT_EQ(files.status, 0);
+    EXPECT_EQ(files.out, "--help\n--version\n");
+    EXPECT_TRUE(files.err.isEmpty());
+    const Result search = runCli({"--tag", "a", "--", "--help"});
+    EXPECT_EQ(search.status, 1);
+    EXPECT_TRUE(search.out.isEmpty());
+    EXPECT_EQ(search.err, "tagmill-cli: --help: No such file or directory\n");
+    const Result valued = runCli({"--help=x"});
+    EXPECT_EQ(valued.status, 2);
+    EXPECT_EQ(valued.err, UsageLine);
+}
+
+// An answer that could not be written is not an answer given.
+TEST_F(Cli, HelpToAFullDeviceFails) {
+    for (const char* option : {"--help", "--version"}) {
+        QProcess process;
+        process.setStandardOutputFile("/dev/full");
+        process.start(TAGMILL_CLI, {option});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 1) << option;
+        EXPECT_EQ(process.readAllStandardError(),
+                  "tagmill-cli: standard output: No space left on device\n")
+            << option;
     }
 }
 
