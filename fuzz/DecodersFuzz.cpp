@@ -5,6 +5,8 @@
 #include "textio/FileReaders.h"
 #include "textio/TextEncoding.h"
 
+#include <QStringDecoder>
+
 using namespace tagmill;
 using namespace tagmill::fuzz;
 
@@ -46,9 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const TextEncoding marked = encodingFromMark(bytes, bytes.size());
     expect(markLength(marked) <= bytes.size(), "a mark inside the file");
-    // Qt's own UTF-8 decoder is the second opinion on which bytes are UTF-8.
-    const bool valid = QString::fromUtf8(bytes).toUtf8() == bytes;
-    expect(decodeNarrow(bytes) == (valid ? QString::fromUtf8(bytes) : decodeWindows1252(bytes)),
+    // Qt's own UTF-8 decoder is the second opinion on which bytes are UTF-8. A mark here is not
+    // at the start of a file (that one was taken off before), so it is text.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    const QString asUtf8 = utf8.decode(bytes);
+    const bool valid = !utf8.hasError();
+    expect(decodeNarrow(bytes) == (valid ? asUtf8 : decodeWindows1252(bytes)),
            "narrow text is UTF-8 when valid, Windows-1252 otherwise");
     return 0;
 }
