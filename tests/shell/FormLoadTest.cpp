@@ -92,6 +92,11 @@ TEST_F(FormLoadTest, DamagedCheckBoxSettingGivesOneErrorAndTheWindowStillOpens) 
         {"", "Type mismatch: \"\" is not a number"},
         {"2", "Invalid property value: 2"},
         {"1.5", "Invalid property value: 2"},
+        {"nan", "Type mismatch: \"nan\" is not a number"},
+        {"inf", "Type mismatch: \"inf\" is not a number"},
+        {"-inf", "Type mismatch: \"-inf\" is not a number"},
+        {"infinity", "Type mismatch: \"infinity\" is not a number"},
+        {"1e999", "Type mismatch: \"1e999\" is not a number"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.saved.toStdString());

@@ -38,6 +38,21 @@ TEST(SettingValues, WholeNumberRefusesWhatIsNoNumber) {
         EXPECT_THROW(wholeNumber(text), std::runtime_error) << text.toStdString();
 }
 
+// Only a finite number is a number: the C locale would also read these as doubles.
+TEST(SettingValues, WholeNumberRefusesWhatIsNoFiniteNumber) {
+    for (const QString text : {"nan", "NaN", "-nan", "inf", "-inf", "+inf", "infinity", "-Infinity",
+                               "1e999", "-1e999"}) {
+        SCOPED_TRACE(text.toStdString());
+        try {
+            wholeNumber(text);
+            ADD_FAILURE() << "taken for a number";
+        } catch (const std::runtime_error& failure) {
+            EXPECT_EQ(std::string(failure.what()),
+                      ("Type mismatch: \"" + text + "\" is not a number").toStdString());
+        }
+    }
+}
+
 TEST(SettingValues, SavedTags) {
     const QString sep = "||MySeparator12||";
     const struct {
