@@ -108,6 +108,10 @@ void Form1::Form_QueryUnload() {
     m_writer.cancel();
     ErrorTrap trap = errorTrap("Form_QueryUnload");
     trap.step(100, [&] { m_settings.WriteSetting(keys::Tags, joinTags(m_tags.entries())); });
+    // What was pending when the close came (a repaint, a queued click), and what that posts in
+    // turn, is handled before the end; each round takes only the events posted before it.
+    for (int round = 0; round < 2; ++round)
+        QCoreApplication::processEvents();
     QCoreApplication::quit();
 }
 

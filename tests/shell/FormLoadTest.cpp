@@ -205,6 +205,29 @@ TEST_F(FormLoadTest, WebSiteThatCannotBeOpenedIsReported) {
     EXPECT_EQ(form.windowTitle(), "Tagmill");
 }
 
+// Closing saves the tags, then lets the window handle what was pending twice: an event posted
+// before the close runs, and so does one that it posts in turn, both after the tags were saved.
+TEST_F(FormLoadTest, ClosingHandlesPendingEventsTwiceAfterSavingTheTags) {
+    Form1& form = open();
+    form.tagList().append({"td", "tr"});
+    std::vector<QString> seen;
+    const auto savedTags = [&] {
+        const auto found = m_desktop.settings.values.find("Tags");
+        return found == m_desktop.settings.values.end() ? QString("absent") : found->second;
+    };
+    QMetaObject::invokeMethod(
+        &form,
+        [&] {
+            seen.push_back("first saw " + savedTags());
+            QMetaObject::invokeMethod(
+                &form, [&] { seen.push_back("second saw " + savedTags()); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+    form.close();
+    EXPECT_EQ(seen, std::vector<QString>(
+                        {"first saw td||MySeparator12||tr", "second saw td||MySeparator12||tr"}));
+}
+
 class RestartTest : public FormLoadTest {
 protected:
     RestartTest() {
