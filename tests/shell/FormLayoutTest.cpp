@@ -1,4 +1,5 @@
 #include "FormFixture.h"
+#include "ShownLabels.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -123,12 +124,20 @@ TEST_F(FormLayoutTest, ListHintsAndColumns) {
     for (const auto& expected : lists) {
         SCOPED_TRACE(expected.list);
         auto& view = control<QTableView>(expected.list);
-        // The hint shows over an entry as well as over the empty part of the list.
-        for (const QPoint at : {view.visualRect(view.model()->index(0, 0)).center(),
-                                QPoint(5, view.viewport()->height() - 5)}) {
-            QHelpEvent rest(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
-            QApplication::sendEvent(view.viewport(), &rest);
-            EXPECT_EQ(QToolTip::text(), expected.hint);
+        // The hint shows over an entry, over the empty part of the list and on its border, and
+        // shows its text as it is: "<td>" is no markup.
+        const struct {
+            QWidget* widget;
+            QPoint at;
+        } rests[] = {{view.viewport(), view.visualRect(view.model()->index(0, 0)).center()},
+                     {view.viewport(), QPoint(5, view.viewport()->height() - 5)},
+                     {&view, QPoint(0, 0)}};
+        for (const auto& rest : rests) {
+            QHelpEvent event(QEvent::ToolTip, rest.at, rest.widget->mapToGlobal(rest.at));
+            QApplication::sendEvent(rest.widget, &event);
+            const QLabel* shown = shownToolTip();
+            ASSERT_NE(shown, nullptr);
+            EXPECT_EQ(renderedText(*shown), QString(expected.hint));
             QToolTip::hideText();
         }
         ASSERT_EQ(view.model()->columnCount(), 1);
