@@ -2,6 +2,7 @@
 
 #include "platform/qt/EndSignals.h"
 #include "platform/qt/QtDesktop.h"
+#include "shell/ApplicationTitle.h"
 #include "shell/Form1.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
+    tagmill::nameApplication();
     tagmill::platform::QtDesktop desktop;
     tagmill::Form1 window(desktop.desktop(), QCoreApplication::applicationDirPath());
     // Logging off closes the window like its close box, so the tags are saved.

@@ -1,6 +1,8 @@
 #include "shell/SettingValues.h"
 #include "shell/ApplicationTitle.h"
 
+#include <QGuiApplication>
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -70,6 +72,16 @@ TEST(SettingValues, SavedTags) {
         EXPECT_EQ(splitTags(c.saved), c.tags) << c.saved.toStdString();
         EXPECT_EQ(joinTags(c.tags), c.saved) << c.saved.toStdString();
     }
+}
+
+TEST(ApplicationTitle, TheDesktopListsTheProgramAsTagmill) {
+    const QString name = QCoreApplication::applicationName();
+    const QString organisation = QCoreApplication::organizationName();
+    nameApplication();
+    EXPECT_EQ(QGuiApplication::applicationDisplayName().toStdString(), "Tagmill");
+    EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "tagmill");
+    EXPECT_EQ(QCoreApplication::applicationName(), name);
+    EXPECT_EQ(QCoreApplication::organizationName(), organisation);
 }
 
 TEST(ApplicationTitle, CutWordByWordToFortyCharacters) {

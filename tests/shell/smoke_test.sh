@@ -20,5 +20,11 @@ if ! timeout 30 xdotool search --sync --onlyvisible --name '^Tagmill$' >/dev/nul
     exit 1
 fi
 kill -0 "$pid"
+# The caption stays Tagmill, although the program has a display name that Qt may add to it.
+window=$(xdotool search --onlyvisible --name '^Tagmill$' | head -n 1)
+if [ "$(xprop -id "$window" _NET_WM_NAME)" != '_NET_WM_NAME(UTF8_STRING) = "Tagmill"' ]; then
+    echo "the window's title is not Tagmill: $(xprop -id "$window" _NET_WM_NAME)" >&2
+    exit 1
+fi
 check_opened
 echo "the window Tagmill is shown"
