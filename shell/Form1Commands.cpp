@@ -76,9 +76,13 @@ RunInput Form1::runInput() const {
 
 void Form1::startRun(RunInput input) {
     m_run = new RunPump(
-        std::move(input), m_results,
+        std::move(input),
+        [this](const QString& entry, const ValueBatch& values) {
+            m_results.appendValues(entry, values);
+        },
         [this](const QString& entry, const QString& description) { runFailed(entry, description); },
-        [this] { runEnded(); }, this);
+        [this](const QString& description) { runBroken(description); }, [this] { runEnded(); },
+        this);
 }
 
 // A new run replaces one still going, so two runs never share the table. The old pump may be
@@ -94,6 +98,15 @@ void Form1::stopRun() {
 // The description names the file: among thousands, the user must know which one failed.
 void Form1::runFailed(const QString& entry, const QString& description) {
     errorTrap("PushButton7_Click").report(112, entry + ": " + description);
+}
+
+// The table could take no more rows, most likely for want of memory: the run stops, and its
+// workers with it, before the box shows. No "Done." follows, since the table is not complete.
+void Form1::runBroken(const QString& description) {
+    stopRun();
+    ErrorTrap trap = errorTrap("PushButton7_Click");
+    trap.report(118, description);
+    trap.step(120, [&] { setPointer(Pointer::Arrow); });
 }
 
 void Form1::runEnded() {
