@@ -7,6 +7,7 @@
 #include "shell/SettingValues.h"
 #include "shell/Twips.h"
 #include "shell/Vendor.h"
+#include "shell/WindowPlacement.h"
 #include "textio/FileReaders.h"
 
 #include <QApplication>
@@ -16,7 +17,7 @@
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStyle>
+#include <QWindow>
 
 #include <stdexcept>
 
@@ -119,10 +120,15 @@ void Form1::buildResultsColumns() {
         m_listView2->setColumnWidth(column, pixelsOfTwips(m_results.columnWidthTwips(column)));
 }
 
+// A window manager's frame is known only once the window is shown; the window then moves so that
+// the frame, not the client area alone, stands centred.
 void Form1::showCentred() {
-    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
-                                    screen()->availableGeometry()));
+    const QRect available = screen()->availableGeometry();
+    setGeometry(centredClientArea(size(), {}, available));
     show();
+    const QMargins frame = windowHandle()->frameMargins();
+    if (!frame.isNull())
+        setGeometry(centredClientArea(size(), frame, available));
 }
 
 } // namespace tagmill

@@ -1,4 +1,5 @@
 #include "FormFixture.h"
+#include "shell/WindowPlacement.h"
 #include "ShownLabels.h"
 
 #include <QApplication>
@@ -162,6 +163,30 @@ TEST_F(FormLayoutTest, FixedCentredWindowWithoutMaximiseButton) {
     EXPECT_TRUE(form.isVisible());
     const QPoint screenCentre = form.screen()->availableGeometry().center();
     EXPECT_LE((form.geometry().center() - screenCentre).manhattanLength(), 1);
+}
+
+// The whole window stands centred, title bar and borders included.
+TEST(WindowPlacement, TheFrameIsCentredOnTheAvailableScreen) {
+    const QSize client(1064, 469);
+    EXPECT_EQ(centredClientArea(client, {1, 30, 1, 1}, {0, 0, 1280, 800}),
+              QRect(108, 180, 1064, 469))
+        << "the frame from (107, 150) to (1172, 649)";
+    const struct {
+        QMargins frame;
+        QRect available;
+    } cases[] = {
+        {{}, {0, 0, 1280, 800}},
+        {{1, 30, 1, 1}, {0, 0, 1280, 800}},
+        {{4, 24, 4, 4}, {0, 24, 1280, 776}},
+        {{1, 30, 1, 1}, {1280, 0, 1920, 1080}},
+    };
+    for (const auto& c : cases) {
+        const QRect placed = centredClientArea(client, c.frame, c.available);
+        EXPECT_EQ(placed.size(), client);
+        const QRect whole = placed.marginsAdded(c.frame);
+        EXPECT_LE((whole.center() - c.available.center()).manhattanLength(), 1);
+        EXPECT_TRUE(c.available.contains(whole));
+    }
 }
 
 TEST_F(FormLayoutTest, OptionOneSelectedAndBoxUntickedAtFirstStart) {
