@@ -1,5 +1,9 @@
 #include "shell/ApplicationTitle.h"
 
+#include "shell/Vendor.h"
+
+#include <QGuiApplication>
+
 namespace tagmill {
 
 namespace {
@@ -24,6 +28,12 @@ QString applicationTitle(const QString& productName) {
         cut = cutLastWord(title);
     } while (cut && title.size() > LongestTitle);
     return title;
+}
+
+// Qt adds the display name to a caption that does not end with it; "Tagmill" does.
+void nameApplication() {
+    QGuiApplication::setApplicationDisplayName(ProductName);
+    QGuiApplication::setDesktopFileName(QStringLiteral("tagmill"));
 }
 
 } // namespace tagmill

@@ -8,4 +8,8 @@ namespace tagmill {
 /// at most 40 characters long. A name without a blank stays whole.
 QString applicationTitle(const QString& productName);
 
+/// Names the running program for the desktop: task lists and menus show "Tagmill", and find its
+/// desktop entry tagmill.desktop. Window captions stay as they are.
+void nameApplication();
+
 } // namespace tagmill

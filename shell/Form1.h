@@ -91,6 +91,7 @@ private:
     void startRun(RunInput input);
     void stopRun();
     void runFailed(const QString& entry, const QString& description);
+    void runBroken(const QString& description);
     void runEnded();
 
     ErrorTrap errorTrap(const QString& procedure);

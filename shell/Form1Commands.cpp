@@ -76,9 +76,13 @@ RunInput Form1::runInput() const {
 
 void Form1::startRun(RunInput input) {
     m_run = new RunPump(
-        std::move(input), m_results,
+        std::move(input),
+        [this](const QString& entry, const ValueBatch& values) {
+            m_results.appendValues(entry, values);
+        },
         [this](const QString& entry, const QString& description) { runFailed(entry, description); },
-        [this] { runEnded(); }, this);
+        [this](const QString& description) { runBroken(description); }, [this] { runEnded(); },
+        this);
 }
 
 // A new run replaces one still going, so two runs never share the table. The old pump may be
@@ -96,6 +100,15 @@ void Form1::runFailed(const QString& entry, const QString& description) {
     errorTrap("PushButton7_Click").report(112, entry + ": " + description);
 }
 
+// The table could take no more rows, most likely for want of memory: the run stops, and its
+// workers with it, before the box shows. No "Done." follows, since the table is not complete.
+void Form1::runBroken(const QString& description) {
+    stopRun();
+    ErrorTrap trap = errorTrap("PushButton7_Click");
+    trap.report(118, description);
+    trap.step(120, [&] { setPointer(Pointer::Arrow); });
+}
+
 void Form1::runEnded() {
     ErrorTrap trap = errorTrap("PushButton7_Click");
     trap.step(114, [&] { setPointer(Pointer::Arrow); });
@@ -108,6 +121,10 @@ void Form1::Form_QueryUnload() {
     m_writer.cancel();
     ErrorTrap trap = errorTrap("Form_QueryUnload");
     trap.step(100, [&] { m_settings.WriteSetting(keys::Tags, joinTags(m_tags.entries())); });
+    // What was pending when the close came (a repaint, a queued click), and what that posts in
+    // turn, is handled before the end; each round takes only the events posted before it.
+    for (int round = 0; round < 2; ++round)
+        QCoreApplication::processEvents();
     QCoreApplication::quit();
 }
 

@@ -8,6 +8,7 @@
 #include "shell/SettingValues.h"
 #include "shell/Twips.h"
 #include "shell/Vendor.h"
+#include "shell/WindowPlacement.h"
 #include "textio/FileReaders.h"
 
 #include <QApplication>
@@ -17,7 +18,7 @@
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStyle>
+#include <QWindow>
 
 #include <stdexcept>
 
@@ -126,10 +127,15 @@ void Form1::buildResultsColumns() {
         m_listView2->setColumnWidth(column, pixelsOfTwips(m_results.columnWidthTwips(column)));
 }
 
+// A window manager's frame is known only once the window is shown; the window then moves so that
+// the frame, not the client area alone, stands centred.
 void Form1::showCentred() {
-    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
-                                    screen()->availableGeometry()));
+    const QRect available = screen()->availableGeometry();
+    setGeometry(centredClientArea(size(), {}, available));
     show();
+    const QMargins frame = windowHandle()->frameMargins();
+    if (!frame.isNull())
+        setGeometry(centredClientArea(size(), frame, available));
 }
 
 } // namespace tagmill

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QTextDocument>
 #include <QToolTip>
 
 namespace tagmill {
@@ -41,11 +42,25 @@ void ReportView::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
+bool ReportView::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QTableView::event(event);
+    showHint(*static_cast<QHelpEvent*>(event), this);
+    return true;
+}
+
 bool ReportView::viewportEvent(QEvent* event) {
     if (event->type() != QEvent::ToolTip)
         return QTableView::viewportEvent(event);
-    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), toolTip(), viewport());
+    showHint(*static_cast<QHelpEvent*>(event), viewport());
     return true;
+}
+
+// A tooltip that looks like markup is shown as rich text, and a hint such as "not '<td>'" would
+// lose its tag; as escaped rich text it shows character for character, on one line as before.
+void ReportView::showHint(const QHelpEvent& event, QWidget* over) {
+    QToolTip::showText(event.globalPos(), Qt::convertFromPlainText(toolTip(), Qt::WhiteSpacePre),
+                       over);
 }
 
 } // namespace tagmill

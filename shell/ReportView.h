@@ -2,6 +2,8 @@
 
 #include <QTableView>
 
+class QHelpEvent;
+
 namespace tagmill {
 
 /// A list in report view: a header row over plain rows, one per entry, selected whole. The
@@ -16,8 +18,12 @@ public:
     int selectedRow() const;
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+
+private:
+    void showHint(const QHelpEvent& event, QWidget* over);
 };
 
 } // namespace tagmill

@@ -1,6 +1,6 @@
 #include "shell/RunPump.h"
 
-#include "engine/ResultsTable.h"
+#include "engine/ValueBatch.h"
 
 #include <QElapsedTimer>
 
@@ -13,9 +13,10 @@ constexpr qint64 SliceMs = 8;
 
 } // namespace
 
-RunPump::RunPump(RunInput input, ResultsTable& table, FailureHandler failed,
+RunPump::RunPump(RunInput input, RowsHandler rows, FailureHandler failed, BrokenHandler broken,
                  FinishedHandler finished, QObject* parent)
-    : QObject(parent), m_table(table), m_failed(std::move(failed)), m_finished(std::move(finished)),
+    : QObject(parent), m_rows(std::move(rows)), m_failed(std::move(failed)),
+      m_broken(std::move(broken)), m_finished(std::move(finished)),
       m_run(std::move(input), [this] { wake(); }) {
     wake();
 }
@@ -58,7 +59,15 @@ void RunPump::drain() {
                 m_finished();
             return;
         }
-        deliver(event);
+        // A failure here would leave the event loop and end the program; it ends the run instead.
+        try {
+            deliver(event);
+        } catch (const std::exception& failure) {
+            m_draining = false;
+            cancel();
+            m_broken(QString::fromUtf8(failure.what()));
+            return;
+        }
         if (m_cancelled)
             break;
         if (slice.elapsed() >= SliceMs) {
@@ -76,7 +85,7 @@ void RunPump::deliver(RunEvent& event) {
     if (event.isFailure())
         m_failed(entry, event.failure);
     else
-        m_table.appendValues(entry, event.values);
+        m_rows(entry, event.values);
 }
 
 } // namespace tagmill

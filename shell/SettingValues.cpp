@@ -30,7 +30,8 @@ double leadingNumber(const QString& text) {
 int wholeNumber(const QString& text) {
     bool isNumber = false;
     const double value = QLocale::c().toDouble(text.trimmed(), &isNumber);
-    if (!isNumber)
+    // The C locale reads "nan" and "inf" as doubles, and a number too large as infinity.
+    if (!isNumber || !std::isfinite(value))
         throw std::runtime_error("Type mismatch: \"" + text.toStdString() + "\" is not a number");
     // nearbyint rounds halves to even under the default rounding mode.
     const double rounded = std::nearbyint(value);

@@ -19,7 +19,7 @@ QStringList splitTags(const QString& saved);
 double leadingNumber(const QString& text);
 
 /// The text as a whole number, a fraction rounded to the nearest, halves to even ("2.5" is 2).
-/// Throws std::runtime_error when the text is not a number.
+/// Throws std::runtime_error when the text is not a finite number.
 int wholeNumber(const QString& text);
 
 } // namespace tagmill

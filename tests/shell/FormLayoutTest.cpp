@@ -1,7 +1,10 @@
 #include "FormFixture.h"
+#include "shell/WindowPlacement.h"
+#include "ShownLabels.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QPushButton>
@@ -88,8 +91,10 @@ TEST_F(FormLayoutTest, EveryControlInItsPlaceWithItsCaptionAndFont) {
         EXPECT_EQ(captionOf(widget), placed.caption);
         EXPECT_EQ(widget.geometry(),
                   QRect(px(placed.left), px(placed.top), px(placed.width), px(placed.height)));
-        EXPECT_EQ(widget.font().family(), "Arial");
-        EXPECT_TRUE(widget.font().bold());
+        // The font drawn, not the one asked for: fontconfig stands Liberation Sans in for Arial.
+        const QFontInfo drawn(widget.font());
+        EXPECT_EQ(drawn.family(), QString("Liberation Sans"));
+        EXPECT_TRUE(drawn.bold());
         const bool isPushButton = QLatin1String(placed.kind) == "QPushButton";
         EXPECT_EQ(widget.font().pointSizeF(), isPushButton ? 11.25 : 9.0);
         EXPECT_EQ(widget.isVisible(), QLatin1String(placed.name) != "Option5");
@@ -123,12 +128,20 @@ TEST_F(FormLayoutTest, ListHintsAndColumns) {
     for (const auto& expected : lists) {
         SCOPED_TRACE(expected.list);
         auto& view = control<QTableView>(expected.list);
-        // The hint shows over an entry as well as over the empty part of the list.
-        for (const QPoint at : {view.visualRect(view.model()->index(0, 0)).center(),
-                                QPoint(5, view.viewport()->height() - 5)}) {
-            QHelpEvent rest(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
-            QApplication::sendEvent(view.viewport(), &rest);
-            EXPECT_EQ(QToolTip::text(), expected.hint);
+        // The hint shows over an entry, over the empty part of the list and on its border, and
+        // shows its text as it is: "<td>" is no markup.
+        const struct {
+            QWidget* widget;
+            QPoint at;
+        } rests[] = {{view.viewport(), view.visualRect(view.model()->index(0, 0)).center()},
+                     {view.viewport(), QPoint(5, view.viewport()->height() - 5)},
+                     {&view, QPoint(0, 0)}};
+        for (const auto& rest : rests) {
+            QHelpEvent event(QEvent::ToolTip, rest.at, rest.widget->mapToGlobal(rest.at));
+            QApplication::sendEvent(rest.widget, &event);
+            const QLabel* shown = shownToolTip();
+            ASSERT_NE(shown, nullptr);
+            EXPECT_EQ(renderedText(*shown), QString(expected.hint));
             QToolTip::hideText();
         }
         ASSERT_EQ(view.model()->columnCount(), 1);
@@ -150,6 +163,30 @@ TEST_F(FormLayoutTest, FixedCentredWindowWithoutMaximiseButton) {
     EXPECT_TRUE(form.isVisible());
     const QPoint screenCentre = form.screen()->availableGeometry().center();
     EXPECT_LE((form.geometry().center() - screenCentre).manhattanLength(), 1);
+}
+
+// The whole window stands centred, title bar and borders included.
+TEST(WindowPlacement, TheFrameIsCentredOnTheAvailableScreen) {
+    const QSize client(1064, 469);
+    EXPECT_EQ(centredClientArea(client, {1, 30, 1, 1}, {0, 0, 1280, 800}),
+              QRect(108, 180, 1064, 469))
+        << "the frame from (107, 150) to (1172, 649)";
+    const struct {
+        QMargins frame;
+        QRect available;
+    } cases[] = {
+        {{}, {0, 0, 1280, 800}},
+        {{1, 30, 1, 1}, {0, 0, 1280, 800}},
+        {{4, 24, 4, 4}, {0, 24, 1280, 776}},
+        {{1, 30, 1, 1}, {1280, 0, 1920, 1080}},
+    };
+    for (const auto& c : cases) {
+        const QRect placed = centredClientArea(client, c.frame, c.available);
+        EXPECT_EQ(placed.size(), client);
+        const QRect whole = placed.marginsAdded(c.frame);
+        EXPECT_LE((whole.center() - c.available.center()).manhattanLength(), 1);
+        EXPECT_TRUE(c.available.contains(whole));
+    }
 }
 
 TEST_F(FormLayoutTest, OptionOneSelectedAndBoxUntickedAtFirstStart) {

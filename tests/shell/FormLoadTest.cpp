@@ -92,6 +92,11 @@ TEST_F(FormLoadTest, DamagedCheckBoxSettingGivesOneErrorAndTheWindowStillOpens) 
         {"", "Type mismatch: \"\" is not a number"},
         {"2", "Invalid property value: 2"},
         {"1.5", "Invalid property value: 2"},
+        {"nan", "Type mismatch: \"nan\" is not a number"},
+        {"inf", "Type mismatch: \"inf\" is not a number"},
+        {"-inf", "Type mismatch: \"-inf\" is not a number"},
+        {"infinity", "Type mismatch: \"infinity\" is not a number"},
+        {"1e999", "Type mismatch: \"1e999\" is not a number"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.saved.toStdString());
@@ -198,6 +203,29 @@ TEST_F(FormLoadTest, WebSiteThatCannotBeOpenedIsReported) {
     EXPECT_TRUE(m_desktop.messages.shown[0].text.endsWith(
         "\r\nin Gleaner2021/08/31.Form1.Form_Load at line 104" + Support));
     EXPECT_EQ(form.windowTitle(), "Tagmill");
+}
+
+// Closing saves the tags, then lets the window handle what was pending twice: an event posted
+// before the close runs, and so does one that it posts in turn, both after the tags were saved.
+TEST_F(FormLoadTest, ClosingHandlesPendingEventsTwiceAfterSavingTheTags) {
+    Form1& form = open();
+    form.tagList().append({"td", "tr"});
+    std::vector<QString> seen;
+    const auto savedTags = [&] {
+        const auto found = m_desktop.settings.values.find("Tags");
+        return found == m_desktop.settings.values.end() ? QString("absent") : found->second;
+    };
+    QMetaObject::invokeMethod(
+        &form,
+        [&] {
+            seen.push_back("first saw " + savedTags());
+            QMetaObject::invokeMethod(
+                &form, [&] { seen.push_back("second saw " + savedTags()); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+    form.close();
+    EXPECT_EQ(seen, std::vector<QString>(
+                        {"first saw td||MySeparator12||tr", "second saw td||MySeparator12||tr"}));
 }
 
 class RestartTest : public FormLoadTest {

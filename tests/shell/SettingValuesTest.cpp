@@ -1,6 +1,8 @@
 #include "shell/SettingValues.h"
 #include "shell/ApplicationTitle.h"
 
+#include <QGuiApplication>
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -38,6 +40,21 @@ TEST(SettingValues, WholeNumberRefusesWhatIsNoNumber) {
         EXPECT_THROW(wholeNumber(text), std::runtime_error) << text.toStdString();
 }
 
+// Only a finite number is a number: the C locale would also read these as doubles.
+TEST(SettingValues, WholeNumberRefusesWhatIsNoFiniteNumber) {
+    for (const QString text : {"nan", "NaN", "-nan", "inf", "-inf", "+inf", "infinity", "-Infinity",
+                               "1e999", "-1e999"}) {
+        SCOPED_TRACE(text.toStdString());
+        try {
+            wholeNumber(text);
+            ADD_FAILURE() << "taken for a number";
+        } catch (const std::runtime_error& failure) {
+            EXPECT_EQ(std::string(failure.what()),
+                      ("Type mismatch: \"" + text + "\" is not a number").toStdString());
+        }
+    }
+}
+
 TEST(SettingValues, SavedTags) {
     const QString sep = "||MySeparator12||";
     const struct {
@@ -55,6 +72,16 @@ TEST(SettingValues, SavedTags) {
         EXPECT_EQ(splitTags(c.saved), c.tags) << c.saved.toStdString();
         EXPECT_EQ(joinTags(c.tags), c.saved) << c.saved.toStdString();
     }
+}
+
+TEST(ApplicationTitle, TheDesktopListsTheProgramAsTagmill) {
+    const QString name = QCoreApplication::applicationName();
+    const QString organisation = QCoreApplication::organizationName();
+    nameApplication();
+    EXPECT_EQ(QGuiApplication::applicationDisplayName().toStdString(), "Tagmill");
+    EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "tagmill");
+    EXPECT_EQ(QCoreApplication::applicationName(), name);
+    EXPECT_EQ(QCoreApplication::organizationName(), organisation);
 }
 
 TEST(ApplicationTitle, CutWordByWordToFortyCharacters) {

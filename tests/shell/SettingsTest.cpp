@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -37,13 +36,6 @@ protected:
     platform::IniSettings m_backend;
     Settings m_settings{m_backend};
 };
-
-TEST(SettingsStore, LivesInTheUsersConfigFolder) {
-    const QSettings store(QSettings::IniFormat, QSettings::UserScope, "Veldcraft");
-    EXPECT_EQ(store.fileName(),
-              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                  "/Veldcraft.ini");
-}
 
 TEST_F(SettingsTest, AbsentKeysGiveTheDefault) {
     EXPECT_EQ(m_settings.ReadSetting("Option", "1"), "1");

@@ -4,16 +4,13 @@
 set -euo pipefail
 program=$1
 export QT_QPA_PLATFORM=xcb
-# A settings file of its own, so the user's tags are neither read nor overwritten.
-XDG_CONFIG_HOME=$(mktemp -d)
-export XDG_CONFIG_HOME
+source "$(dirname "$0")/program_env.sh"
 
-"$program" &
-pid=$!
+start_program "$program"
 cleanup() {
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
-    rm -rf "$XDG_CONFIG_HOME"
+    cleanup_program_env
 }
 trap cleanup EXIT
 
@@ -23,4 +20,11 @@ if ! timeout 30 xdotool search --sync --onlyvisible --name '^Tagmill$' >/dev/nul
     exit 1
 fi
 kill -0 "$pid"
+# The caption stays Tagmill, although the program has a display name that Qt may add to it.
+window=$(xdotool search --onlyvisible --name '^Tagmill$' | head -n 1)
+if [ "$(xprop -id "$window" _NET_WM_NAME)" != '_NET_WM_NAME(UTF8_STRING) = "Tagmill"' ]; then
+    echo "the window's title is not Tagmill: $(xprop -id "$window" _NET_WM_NAME)" >&2
+    exit 1
+fi
+check_opened
 echo "the window Tagmill is shown"
