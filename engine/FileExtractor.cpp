@@ -65,7 +65,7 @@ private:
         if (isValidUtf8(v))
             m_out.append(v);
         else
-            m_out.append(QString::fromUtf8(toView(v)).toUtf8().toStdString());
+            m_out.append(decodeUtf8(toView(v)).toUtf8().toStdString());
     }
     bool fileIsUtf8() {
         if (!m_isUtf8)

@@ -1,11 +1,14 @@
 #include "engine/ResultsTable.h"
 
+#include "textio/TextEncoding.h"
+
 namespace tagmill {
 
 namespace {
 
+// Not QString::fromUtf8, which would drop a U+FEFF that starts a value.
 QString fromUtf8(std::string_view bytes) {
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    return decodeUtf8(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
 }
 
 } // namespace

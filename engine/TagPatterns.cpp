@@ -12,10 +12,8 @@ template <typename Char> TagPatterns<Char> patternsFrom(const std::basic_string<
 } // namespace
 
 TagPatterns<char16_t> wideTagPatterns(const QString& tag) {
-    std::u16string folded;
-    for (QChar c : tag)
-        folded += foldUnit(char16_t(c.unicode()));
-    return patternsFrom(folded);
+    return patternsFrom(
+        foldText({reinterpret_cast<const char16_t*>(tag.utf16()), std::size_t(tag.size())}));
 }
 
 std::optional<TagPatterns<char>> bytePatterns(const QString& tag) {

@@ -51,7 +51,7 @@ std::size_t vectorFindLineBreak(std::string_view text, std::size_t& i) {
 
 std::size_t wideMatchesAt(std::u16string_view text, std::size_t at, std::u16string_view pattern) {
     for (std::size_t k = 0; k < pattern.size(); ++k)
-        if (foldUnit(text[at + k]) != pattern[k])
+        if (foldedUnitAt(text, at + k) != pattern[k])
             return false;
     return true;
 }
@@ -63,6 +63,24 @@ char16_t foldUnit(char16_t c) {
         return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
     const auto folded = char16_t(QChar::toCaseFolded(char32_t(c)));
     return folded < 128 ? c : folded;
+}
+
+char16_t foldedUnitAt(std::u16string_view text, std::size_t i) {
+    const char16_t c = text[i];
+    if (!QChar::isSurrogate(c))
+        return foldUnit(c);
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1]))
+        return QChar::highSurrogate(QChar::toCaseFolded(QChar::surrogateToUcs4(c, text[i + 1])));
+    if (QChar::isLowSurrogate(c) && i > 0 && QChar::isHighSurrogate(text[i - 1]))
+        return QChar::lowSurrogate(QChar::toCaseFolded(QChar::surrogateToUcs4(text[i - 1], c)));
+    return c; // a lone surrogate has no case
+}
+
+std::u16string foldText(std::u16string_view text) {
+    std::u16string folded(text.size(), u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        folded[i] = foldedUnitAt(text, i);
+    return folded;
 }
 
 std::size_t findFolded(std::string_view text, std::size_t from, std::string_view pattern) {

@@ -19,8 +19,7 @@ bool startsWith(QByteArrayView bytes, std::initializer_list<unsigned char> mark)
     return true;
 }
 
-// Lone surrogates survive Qt's UTF-16 and UTF-32 decoders; they would turn into "?" on the way
-// out, so they become U+FFFD here like every other malformed sequence.
+// A surrogate that is not half of a pair encodes no character.
 void replaceLoneSurrogates(QString& text) {
     const qsizetype n = text.size();
     QChar* d = text.data();
@@ -32,10 +31,52 @@ void replaceLoneSurrogates(QString& text) {
     }
 }
 
-QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes) {
-    QStringDecoder decoder(encoding);
-    QString text = decoder(bytes);
+char32_t unitAt(const char* p, int size, bool bigEndian) {
+    char32_t unit = 0;
+    for (int k = 0; k < size; ++k) {
+        const auto byte = static_cast<unsigned char>(p[bigEndian ? k : size - 1 - k]);
+        unit = (unit << 8) | byte;
+    }
+    return unit;
+}
+
+// Written here rather than with QStringDecoder, which drops a cut last unit and lets a lone
+// surrogate through; bytes left over after the last whole unit are one U+FFFD.
+QString decodeUtf16(QByteArrayView bytes, bool bigEndian) {
+    const qsizetype units = bytes.size() / 2;
+    const bool cut = bytes.size() % 2 != 0;
+    QString text(units + (cut ? 1 : 0), Qt::Uninitialized);
+    char16_t* d = reinterpret_cast<char16_t*>(text.data());
+    for (qsizetype i = 0; i < units; ++i)
+        d[i] = char16_t(unitAt(bytes.data() + 2 * i, 2, bigEndian));
+    if (cut)
+        d[units] = QChar::ReplacementCharacter;
     replaceLoneSurrogates(text);
+    return text;
+}
+
+// QStringDecoder turns a UTF-32 unit above U+10FFFF into two surrogates and two surrogate units
+// into a pair; each such unit is one U+FFFD here, and so is a cut last unit.
+QString decodeUtf32(QByteArrayView bytes, bool bigEndian) {
+    const qsizetype units = bytes.size() / 4;
+    const bool cut = bytes.size() % 4 != 0;
+    QString text(2 * units + (cut ? 1 : 0), Qt::Uninitialized);
+    char16_t* d = reinterpret_cast<char16_t*>(text.data());
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < units; ++i) {
+        const char32_t c = unitAt(bytes.data() + 4 * i, 4, bigEndian);
+        if (c > 0x10FFFF || QChar::isSurrogate(c)) {
+            d[length++] = QChar::ReplacementCharacter;
+        } else if (QChar::requiresSurrogates(c)) {
+            d[length++] = QChar::highSurrogate(c);
+            d[length++] = QChar::lowSurrogate(c);
+        } else {
+            d[length++] = char16_t(c);
+        }
+    }
+    if (cut)
+        d[length++] = QChar::ReplacementCharacter;
+    text.truncate(length);
     return text;
 }
 
@@ -80,8 +121,16 @@ QString decodeWindows1252(QByteArrayView bytes) {
     return decoder(bytes);
 }
 
+QString decodeUtf8(QByteArrayView bytes) {
+    // QString::fromUtf8 drops a U+FEFF at the start, but after the mark it is text. Stateless
+    // makes a sequence cut short at the end U+FFFD instead of waiting for more bytes.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                       QStringConverter::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
+
 QString decodeNarrow(QByteArrayView bytes) {
-    return isValidUtf8({bytes.data(), std::size_t(bytes.size())}) ? QString::fromUtf8(bytes)
+    return isValidUtf8({bytes.data(), std::size_t(bytes.size())}) ? decodeUtf8(bytes)
                                                                   : decodeWindows1252(bytes);
 }
 
@@ -90,15 +139,15 @@ QString decodeText(QByteArrayView bytes, TextEncoding encoding) {
     case TextEncoding::Narrow:
         return decodeNarrow(bytes);
     case TextEncoding::Utf8:
-        return QString::fromUtf8(bytes);
+        return decodeUtf8(bytes);
     case TextEncoding::Utf16LE:
-        return decodeWith(QStringConverter::Utf16LE, bytes);
+        return decodeUtf16(bytes, false);
     case TextEncoding::Utf16BE:
-        return decodeWith(QStringConverter::Utf16BE, bytes);
+        return decodeUtf16(bytes, true);
     case TextEncoding::Utf32LE:
-        return decodeWith(QStringConverter::Utf32LE, bytes);
+        return decodeUtf32(bytes, false);
     case TextEncoding::Utf32BE:
-        return decodeWith(QStringConverter::Utf32BE, bytes);
+        return decodeUtf32(bytes, true);
     }
     return {};
 }

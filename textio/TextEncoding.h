@@ -18,8 +18,14 @@ int markLength(TextEncoding encoding);
 /// True for the encodings whose text is not searched byte by byte (UTF-16 and UTF-32).
 bool isWideEncoding(TextEncoding encoding);
 
-/// Decodes a file's bytes (mark excluded). Malformed sequences become U+FFFD; decoding never fails.
+/// Decodes a file's bytes (mark excluded). Malformed sequences become U+FFFD, one for each byte
+/// of malformed UTF-8, each UTF-32 unit that is no code point, each lone surrogate and the cut
+/// unit at the end of a UTF-16 or UTF-32 file. A U+FEFF at the start is text like any other.
+/// Decoding never fails.
 QString decodeText(QByteArrayView bytes, TextEncoding encoding);
+
+/// Decodes UTF-8 bytes as decodeText does: a U+FEFF at the start stays.
+QString decodeUtf8(QByteArrayView bytes);
 
 /// Decodes bytes that carry no mark: UTF-8 when valid, else Windows-1252.
 QString decodeNarrow(QByteArrayView bytes);

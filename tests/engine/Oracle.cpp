@@ -4,18 +4,29 @@ namespace tagmill::test {
 
 namespace {
 
-QChar fold(QChar c) {
-    if (c.unicode() < 128)
-        return c.unicode() >= 'A' && c.unicode() <= 'Z' ? QChar(c.unicode() + 32) : c;
-    const QChar f = c.toCaseFolded();
-    return f.unicode() < 128 ? c : f;
+char32_t foldCharacter(char32_t c) {
+    if (c < 128)
+        return c >= 'A' && c <= 'Z' ? c + 32 : c;
+    const char32_t f = QChar::toCaseFolded(c);
+    return f < 128 ? c : f;
+}
+
+// The folded form of the unit at 0-based index k. Two units that form a surrogate pair are one
+// character: it is folded whole, and each unit stands for its half of the folded pair.
+QChar foldedAt(const QString& s, int k) {
+    const QChar c = s[k];
+    if (c.isHighSurrogate() && k + 1 < s.size() && s[k + 1].isLowSurrogate())
+        return QChar(QChar::highSurrogate(foldCharacter(QChar::surrogateToUcs4(c, s[k + 1]))));
+    if (c.isLowSurrogate() && k > 0 && s[k - 1].isHighSurrogate())
+        return QChar(QChar::lowSurrogate(foldCharacter(QChar::surrogateToUcs4(s[k - 1], c))));
+    return QChar(char16_t(foldCharacter(c.unicode())));
 }
 
 bool matchesAt(const QString& text, int i, const QString& pattern) {
     if (i < 1 || i + pattern.size() - 1 > text.size())
         return false;
     for (int k = 0; k < pattern.size(); ++k)
-        if (fold(text[i - 1 + k]) != fold(pattern[k]))
+        if (foldedAt(text, i - 1 + k) != foldedAt(pattern, k))
             return false;
     return true;
 }

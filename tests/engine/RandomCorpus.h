@@ -12,15 +12,18 @@
 
 namespace tagmill::test {
 
-inline QString randomMarkup(QRandomGenerator& random, int fragments) {
-    static const QStringList pieces{
-        "<",      ">",           "</",    "/>",     "\"",      "'",          " ",
-        "\r\n",   "\n",          "\r",    "\t",     "x",       "hi",         "é",
-        "€",      "ß",           "Ä",     "td",     "TD",      "Td",         "td2",
-        "tdata",  "préis",       "PRÉIS", "a",      "A",       "item",       "id=",
-        "<td>",   "</td>",       "<TD ",  "</Td>",  "<préis>", "</PRÉIS>",   "<a>",
-        "</a>",   "<item id=\"", "<x/>",  "</td >", "</>",     "<!-- c -->", "<td2>v</td2>",
-        "<Item>", "</ITEM>"};
+inline const QStringList MarkupPieces{
+    "<",      ">",           "</",    "/>",     "\"",      "'",          " ",
+    "\r\n",   "\n",          "\r",    "\t",     "x",       "hi",         "é",
+    "€",      "ß",           "Ä",     "td",     "TD",      "Td",         "td2",
+    "tdata",  "préis",       "PRÉIS", "a",      "A",       "item",       "id=",
+    "<td>",   "</td>",       "<TD ",  "</Td>",  "<préis>", "</PRÉIS>",   "<a>",
+    "</a>",   "<item id=\"", "<x/>",  "</td >", "</>",     "<!-- c -->", "<td2>v</td2>",
+    "<Item>", "</ITEM>"};
+
+/// A text of `fragments` pieces drawn at random from `pieces`.
+inline QString randomMarkup(QRandomGenerator& random, int fragments,
+                            const QStringList& pieces = MarkupPieces) {
     QString text;
     for (int i = 0; i < fragments; ++i)
         text += pieces[random.bounded(int(pieces.size()))];

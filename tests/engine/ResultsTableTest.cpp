@@ -3,6 +3,8 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -16,6 +18,29 @@ ValueBatch batchOf(std::initializer_list<std::string_view> values) {
     for (auto v : values)
         batch.append(v);
     return batch;
+}
+
+// A line read after a second byte-order mark starts with U+FEFF, which is part of the value.
+TEST(ResultsTable, AValueKeepsTheUFeffItStartsWith) {
+    struct Case {
+        std::string_view utf8;
+        std::u16string_view shown;
+    };
+    const Case cases[] = {
+        {"\xEF\xBB\xBF<v>", u"\uFEFF<v>"},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF", u"\uFEFF\uFEFF"},
+        {"a\xEF\xBB\xBF", u"a\uFEFF"},
+    };
+    ResultsTable table;
+    table.resetColumns(false);
+    for (const Case& c : cases)
+        table.appendValues("/data/a.xml", batchOf({c.utf8}));
+    for (int row = 0; row < table.rowCount(); ++row) {
+        const std::u16string_view shown = cases[row].shown;
+        EXPECT_EQ(table.data(table.index(row, 0), Qt::DisplayRole).toString(),
+                  QString(reinterpret_cast<const QChar*>(shown.data()), qsizetype(shown.size())))
+            << row;
+    }
 }
 
 TEST(ResultsTable, ColumnLayouts) {
