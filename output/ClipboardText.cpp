@@ -1,6 +1,7 @@
 #include "output/ClipboardText.h"
 
 #include "engine/Utf16Length.h"
+#include "textio/TextEncoding.h"
 
 #include <algorithm>
 #include <vector>
@@ -48,7 +49,8 @@ std::optional<QString> clipboardText(const ResultsSnapshot& table, std::stop_tok
             appendLine(out, row, table.columnCount(), widths);
         return !stop.stop_requested();
     });
-    return QString::fromUtf8(out.data(), qsizetype(out.size()));
+    // Not QString::fromUtf8, which would drop a U+FEFF that starts the first cell.
+    return decodeUtf8(QByteArrayView(out.data(), qsizetype(out.size())));
 }
 
 } // namespace tagmill

@@ -179,6 +179,8 @@ TEST(ClipboardText, LinesOfTickedRowsTrimmedAtTheEnd) {
          tableOf(true, {{"a ", "b  ", true}, {"c", "  ", true}}), "a \tb\r\nc \t\r\n"},
         {"an empty last cell leaves its TAB", tableOf(true, {{"a.xml", "", true}}), "a.xml\t\r\n"},
         {"an empty single cell leaves an empty line", tableOf(false, {{"a", "   ", true}}), "\r\n"},
+        {"a mark that starts the first cell stays", tableOf(false, {{"a", "\xEF\xBB\xBFx", true}}),
+         QString(QChar(0xFEFF)) + "x\r\n"},
         {"widths in UTF-16 units",
          tableOf(true, {{"\xF0\x9F\x98\x80", "x", true}, {"abc", "y", true}}),
          QString::fromUtf8("\xF0\x9F\x98\x80 \tx\r\nabc\ty\r\n")},
