@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     expect(markLength(marked) <= bytes.size(), "a mark inside the file");
     // Qt's own UTF-8 decoder is the second opinion on which bytes are UTF-8. A mark here is not
     // at the start of a file (that one was taken off before), so it is text.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
     const QString asUtf8 = utf8.decode(bytes);
     const bool valid = !utf8.hasError();
     expect(decodeNarrow(bytes) == (valid ? asUtf8 : decodeWindows1252(bytes)),
