@@ -1,6 +1,10 @@
 #include "engine/ExtractionRun.h"
 
 #include <QDir>
+#include <QFileInfo>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include "TempFiles.h"
 
@@ -16,6 +20,9 @@ protected:
         qsizetype file;
         QString text; // the value, or "!" + description for a failure
         bool operator==(const Row&) const = default;
+        friend void PrintTo(const Row& row, std::ostream* out) {
+            *out << "{" << row.file << ", " << row.text.toStdString() << "}";
+        }
     };
 
     static std::vector<Row> drain(ExtractionRun& run) {
@@ -75,10 +82,23 @@ TEST_F(ExtractionRunTest, FailedFilesAreReportedAndTheRunGoesOn) {
     EXPECT_EQ(rows[3], (Row{4, "1"})); // a file listed twice is read twice
 }
 
+// A folder exists and has a length, yet reading it fails at once and the run would report
+// that; so any attempt to read an entry under option 5 shows up as a failure instead of passing
+// unseen, and can never leave the test waiting.
 TEST_F(ExtractionRunTest, OptionFiveReadsNoFile) {
     const QString good = write("good.xml", "<a>1</a>\"q\"");
-    ExtractionRun run({{good, good}, {"a"}, ExtractionOption::Nothing});
-    EXPECT_TRUE(drain(run).empty());
+    const QString folder = pathOf("folder");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    write("folder/inside.xml", "<a>2</a>");
+    ASSERT_GT(QFileInfo(folder).size(), 0) << "an empty length would skip the read anyway";
+    {
+        ExtractionRun plain({{folder}, {"a"}, ExtractionOption::ValueOnly});
+        const std::vector<Row> rows = drain(plain);
+        ASSERT_EQ(rows.size(), 1u) << "reading the folder must fail for this test to mean much";
+        EXPECT_TRUE(rows[0].text.startsWith("!"));
+    }
+    ExtractionRun run({{good, folder, good, folder}, {"a"}, ExtractionOption::Nothing});
+    EXPECT_EQ(drain(run), std::vector<Row>());
 }
 
 // A consumer that polls only when told that something is ready must still see every row.
@@ -113,6 +133,74 @@ TEST_F(ExtractionRunTest, ReadyCallbackNeverMissesAnEvent) {
     ASSERT_EQ(values.size(), 50);
     for (int f = 0; f < 50; ++f)
         EXPECT_EQ(values[f], QString::number(f));
+}
+
+// Counts the files opened in one folder, as the system reports them, so that a test sees which
+// files a run read without any help from the run.
+class OpenedFiles {
+public:
+    explicit OpenedFiles(const QString& folder)
+        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
+          m_watch(inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_OPEN)) {}
+    ~OpenedFiles() { ::close(m_fd); }
+    OpenedFiles(const OpenedFiles&) = delete;
+    OpenedFiles& operator=(const OpenedFiles&) = delete;
+
+    bool watching() const { return m_fd >= 0 && m_watch >= 0; }
+
+    /// The files opened since the watch began; a lost event fails the test, so that a count
+    /// too small can never pass.
+    int count() {
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t size = ::read(m_fd, buffer, sizeof buffer);
+            if (size <= 0)
+                break;
+            for (ssize_t at = 0; at < size;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                EXPECT_FALSE(event->mask & IN_Q_OVERFLOW) << "opens were lost";
+                if ((event->mask & IN_OPEN) && !(event->mask & IN_ISDIR))
+                    ++m_opened;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+        return m_opened;
+    }
+
+private:
+    int m_fd;
+    int m_watch;
+    int m_opened = 0;
+};
+
+// After cancel the workers must stop taking files: the flag that ends delivery alone would let
+// them read the whole list in the background.
+TEST_F(ExtractionRunTest, CancelStopsTheWorkersReading) {
+    constexpr int Files = 5000;
+    constexpr int Workers = 4;
+    RunInput input{{}, {"a"}, ExtractionOption::ValueOnly};
+    for (int f = 0; f < Files; ++f)
+        input.entries.append(
+            write(QString("c%1.xml").arg(f), "<a>" + QByteArray::number(f) + "</a>"));
+    OpenedFiles opened(m_dir.path());
+    ASSERT_TRUE(opened.watching());
+    int openedAtCancel = 0;
+    {
+        ExtractionRun run(input, {}, Workers);
+        RunEvent event;
+        // Well into the run, so that the workers are busy when told to stop.
+        do {
+            ASSERT_TRUE(run.next(event));
+        } while (event.fileIndex < 100);
+        run.cancel();
+        openedAtCancel = opened.count();
+        ASSERT_GE(openedAtCancel, 101) << "the watch must see the files read so far";
+        EXPECT_FALSE(run.next(event)) << "nothing is delivered after cancel";
+        EXPECT_EQ(run.poll(event), ExtractionRun::Poll::Finished);
+    } // the workers are joined here
+    // A worker that had taken a file just before cancel may still open it; none takes another.
+    EXPECT_LE(opened.count() - openedAtCancel, Workers);
+    EXPECT_LT(opened.count(), Files / 10);
 }
 
 TEST_F(ExtractionRunTest, CancelStopsALongRunAtOnce) {

@@ -222,13 +222,19 @@ TEST_F(StartExtractingTest, RunWaitsWhileTheErrorBoxIsOpen) {
     EXPECT_EQ(form.results().rowCount(), 20 * 1000);
 }
 
+// The folder would fail at once if read, and the window would show that in an error box; so the
+// box proves a read, where the empty table alone would not.
 TEST_F(StartExtractingTest, HiddenOptionReadsNothing) {
     m_desktop.settings.values["Option"] = "5";
+    const QString a = writeInput("a.xml", "<v>1</v>");
+    writeInput("folder/inside.xml", "<v>2</v>");
+    const QString folder = m_programFolder.filePath("input/folder");
     Form1& form = open();
-    form.fileList().append({writeInput("a.xml", "<v>1</v>")});
+    form.fileList().append({a, folder, a});
     form.tagList().append({"v"});
     click("PushButton7");
     ASSERT_TRUE(waitForDone());
+    EXPECT_EQ(m_desktop.messages.shown, std::vector<Message>({plainBox("Done.")}));
     EXPECT_EQ(form.results().rowCount(), 0);
     EXPECT_EQ(form.results().columnCount(), 1);
 }
