@@ -93,6 +93,8 @@ void ExtractionRun::processFile(qsizetype index, QByteArray& buffer, FileExtract
     Sink sink(*this, index);
     try {
         const QString& path = m_input.entries[index];
+        // fileLength fails for anything but a regular file, so a device of length 0 such as
+        // /dev/null is reported rather than passed over as an empty file.
         if (fileLength(path) == 0 || m_input.option == ExtractionOption::Nothing)
             return;
         readWholeFile(path, buffer);
