@@ -93,7 +93,14 @@ void ExtractionRun::processFile(qsizetype index, QByteArray& buffer, FileExtract
     Sink sink(*this, index);
     try {
         const QString& path = m_input.entries[index];
-        if (fileLength(path) == 0 || m_input.option == ExtractionOption::Nothing)
+        // Option 5 reads nothing: an entry only has to be there, whatever it is.
+        if (m_input.option == ExtractionOption::Nothing) {
+            requireExists(path);
+            return;
+        }
+        // fileLength fails for anything but a regular file, so a device of length 0 such as
+        // /dev/null is reported rather than passed over as an empty file.
+        if (fileLength(path) == 0)
             return;
         readWholeFile(path, buffer);
         extractor.extract(buffer, sink);

@@ -3,7 +3,19 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstddef>
+#include <sys/stat.h>
+#include <sys/types.h>
+
 namespace tagmill {
+
+// Only regular files are read. Anything else fails with a FileError whose description is the
+// system's own text for what went wrong ("No such file or directory", "Permission denied",
+// "Is a directory", ...), or "Not a regular file" for a FIFO, a socket or a device: a FIFO
+// would keep the reader waiting for a writer, and a device such as /dev/zero never ends.
+
+/// What a FileError says about a FIFO, a socket or a device.
+inline constexpr char NotARegularFile[] = "Not a regular file";
 
 /// Reads the whole file into `into`, reusing its capacity. Throws FileError on failure.
 void readWholeFile(const QString& path, QByteArray& into);
@@ -12,7 +24,32 @@ void readWholeFile(const QString& path, QByteArray& into);
 /// length. Throws FileError on failure.
 qint64 readFileHead(const QString& path, qint64 maxBytes, QByteArray& into);
 
-/// The file's length in bytes. Throws FileError when the file cannot be found.
+/// Throws FileError with the system's reason when nothing is found at the path; whatever is
+/// there will do.
+void requireExists(const QString& path);
+
+/// The file's length in bytes, without opening it. Throws FileError when it is no regular
+/// file or cannot be found.
 qint64 fileLength(const QString& path);
+
+namespace detail {
+
+/// The system calls behind FileBytes, so that tests can make them fail or change the file
+/// between two of them. Each works as the POSIX call of its name: -1 and errno on failure.
+class FileCalls {
+public:
+    virtual ~FileCalls() = default;
+    virtual int stat(const char* path, struct stat& info);
+    virtual int open(const char* path, int flags);
+    virtual int fstat(int fd, struct stat& info);
+    virtual ssize_t read(int fd, void* buffer, std::size_t size);
+    virtual int close(int fd);
+};
+
+/// Makes FileBytes go through `calls` (nullptr: the system's own) and returns the calls it
+/// went through before. Only while no file is being read.
+FileCalls* setFileCalls(FileCalls* calls);
+
+} // namespace detail
 
 } // namespace tagmill

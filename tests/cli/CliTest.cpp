@@ -360,9 +360,9 @@ TEST_F(Cli, AListFileThatCannotBeLoadedStopsEverything) {
         {{"--files", "--files-from=no/such.txt"}, "tagmill-cli: no/such.txt: File not found\n"},
         {{"--tags-from", "", file}, "tagmill-cli: : File not found\n"},
         {{"--tag", "a", "--files-from", folder, "--files-from", missing},
-         "tagmill-cli: " + folder.toUtf8() + ": file to open is a directory\n"},
+         "tagmill-cli: " + folder.toUtf8() + ": Is a directory\n"},
         {{"--files", "--files-from", list, "--tags-from", folder},
-         "tagmill-cli: " + folder.toUtf8() + ": file to open is a directory\n"},
+         "tagmill-cli: " + folder.toUtf8() + ": Is a directory\n"},
     };
     for (const Case& c : cases) {
         const Result result = runCli(c.arguments);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "TempFiles.h"
+#include "textio/HostileFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +15,14 @@ using namespace tagmill;
 
 namespace {
 
-class ExtractionRunTest : public test::TempFiles {
+class ExtractionRunTest : public test::HostileFiles {
 protected:
     struct Row {
         qsizetype file;
         QString text; // the value, or "!" + description for a failure
         bool operator==(const Row&) const = default;
         friend void PrintTo(const Row& row, std::ostream* out) {
-            *out << "{" << row.file << ", " << row.text.toStdString() << "}";
+            *out << row.file << ": " << row.text.toStdString();
         }
     };
 
@@ -77,9 +78,45 @@ TEST_F(ExtractionRunTest, FailedFilesAreReportedAndTheRunGoesOn) {
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0], (Row{0, "!No such file or directory"}));
     EXPECT_EQ(rows[1], (Row{1, "1"}));
-    EXPECT_EQ(rows[2].file, 3); // a folder cannot be read as a file
-    EXPECT_TRUE(rows[2].text.startsWith("!"));
+    EXPECT_EQ(rows[2], (Row{3, "!Is a directory"}));
     EXPECT_EQ(rows[3], (Row{4, "1"})); // a file listed twice is read twice
+}
+
+// The entry between two good files, run on its own: a run that blocks on it fails the test.
+TEST_F(ExtractionRunTest, HostileEntriesAreReportedAndTheRunGoesOn) {
+    const QString file = good();
+    std::vector<Row> all;
+    RunInput together{{}, {"a"}, ExtractionOption::ValueOnly};
+    for (const test::HostileEntry& entry : hostileEntries()) {
+        const std::vector<Row> rows = test::finishedWithin30s(entry.name, [&] {
+            ExtractionRun run({{file, entry.path, file}, {"a"}, ExtractionOption::ValueOnly});
+            return drain(run);
+        });
+        EXPECT_EQ(rows, (std::vector<Row>{{0, "1"}, {1, "!" + entry.description}, {2, "1"}}))
+            << entry.name.toStdString();
+        together.entries += {entry.path, file};
+        all.push_back({qsizetype(all.size()), "!" + entry.description});
+        all.push_back({qsizetype(all.size()), "1"});
+    }
+    const std::vector<Row> rows = test::finishedWithin30s("all together", [&] {
+        ExtractionRun run(together, {}, 2);
+        return drain(run);
+    });
+    EXPECT_EQ(rows, all);
+}
+
+// Root reads whatever the permissions say, so the system's open is made to refuse.
+TEST_F(ExtractionRunTest, UnreadableFileIsReportedAndTheRunGoesOn) {
+    const QString file = good();
+    const QString locked = write("locked.xml", "<a>2</a>");
+    test::ScriptedCalls calls;
+    calls.failOpenOf = QFile::encodeName(locked);
+    calls.openError = EACCES;
+    const std::vector<Row> rows = test::finishedWithin30s("locked file", [&] {
+        ExtractionRun run({{file, locked, file}, {"a"}, ExtractionOption::ValueOnly});
+        return drain(run);
+    });
+    EXPECT_EQ(rows, (std::vector<Row>{{0, "1"}, {1, "!Permission denied"}, {2, "1"}}));
 }
 
 // A folder exists and has a length, yet reading it fails at once and the run would report

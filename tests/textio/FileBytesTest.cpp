@@ -1,0 +1,155 @@
+#include "textio/FileBytes.h"
+#include "textio/FileError.h"
+
+#include "textio/HostileFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+
+using namespace tagmill;
+
+namespace {
+
+// What the files of these tests hold, 16 bytes.
+constexpr char Text[] = "<a>1</a><a>2</a>";
+
+// The description a call fails with, or "no failure".
+template <typename Call> QString failureOf(Call call) {
+    try {
+        call();
+    } catch (const FileError& error) {
+        return QString::fromUtf8(error.what());
+    }
+    return QStringLiteral("no failure");
+}
+
+class FileBytes : public test::HostileFiles {
+protected:
+    // What readWholeFile gives for the file: its bytes, or "!" and the description.
+    static QByteArray readOutcome(const QString& path) {
+        QByteArray bytes;
+        try {
+            readWholeFile(path, bytes);
+        } catch (const FileError& error) {
+            return "!" + QByteArray(error.what());
+        }
+        return bytes;
+    }
+};
+
+TEST_F(FileBytes, NoReaderWaitsForOrReadsWhatIsNoRegularFile) {
+    for (const test::HostileEntry& entry : hostileEntries()) {
+        const QStringList failures = test::finishedWithin30s(entry.name, [&] {
+            QByteArray bytes;
+            return QStringList{failureOf([&] { readWholeFile(entry.path, bytes); }),
+                               failureOf([&] { readFileHead(entry.path, 4, bytes); }),
+                               failureOf([&] { fileLength(entry.path); })};
+        });
+        EXPECT_EQ(failures, QStringList(3, entry.description)) << entry.name.toStdString();
+    }
+}
+
+TEST_F(FileBytes, EmptyFileIsReadAsNothing) {
+    const QString empty = write("empty.xml", "");
+    EXPECT_EQ(fileLength(empty), 0);
+    EXPECT_EQ(readOutcome(empty), QByteArray());
+}
+
+TEST_F(FileBytes, FileWithoutReadPermissionIsDenied) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root; the scripted open covers this";
+    const QString path = write("locked.xml", Text);
+    ASSERT_TRUE(QFile::setPermissions(path, {}));
+    EXPECT_EQ(fileLength(path), 16);
+    EXPECT_EQ(readOutcome(path), "!Permission denied");
+}
+
+// Each case changes the file, or the outcome of a system call, between the checks and the
+// reads; the file holds Text first.
+struct RaceCase {
+    const char* name;
+    std::function<void(test::ScriptedCalls&, const QString& path)> arrange;
+    QByteArray outcome; // the bytes read, or "!" and the description
+};
+
+const RaceCase raceCases[] = {
+    {"open denied", [](test::ScriptedCalls& calls, const QString&) { calls.openError = EACCES; },
+     "!Permission denied"},
+    {"swapped for a FIFO after the check",
+     [](test::ScriptedCalls& calls, const QString&) {
+         calls.beforeOpen = [](const char* path) {
+             ASSERT_EQ(::unlink(path), 0);
+             ASSERT_EQ(::mkfifo(path, 0600), 0);
+         };
+     },
+     "!Not a regular file"},
+    {"swapped for a folder after the check",
+     [](test::ScriptedCalls& calls, const QString&) {
+         calls.beforeOpen = [](const char* path) {
+             ASSERT_EQ(::unlink(path), 0);
+             ASSERT_EQ(::mkdir(path, 0700), 0);
+         };
+     },
+     "!Is a directory"},
+    {"deleted after the check",
+     [](test::ScriptedCalls& calls, const QString&) {
+         calls.beforeOpen = [](const char* path) { ASSERT_EQ(::unlink(path), 0); };
+     },
+     "!No such file or directory"},
+    {"deleted while read",
+     [](test::ScriptedCalls& calls, const QString& path) {
+         calls.beforeFirstRead = [path] { ASSERT_TRUE(QFile::remove(path)); };
+     },
+     Text},
+    {"truncated while read",
+     [](test::ScriptedCalls& calls, const QString& path) {
+         calls.beforeFirstRead = [path] { ASSERT_TRUE(QFile::resize(path, 8)); };
+     },
+     "<a>1</a>"},
+    {"emptied while read",
+     [](test::ScriptedCalls& calls, const QString& path) {
+         calls.beforeFirstRead = [path] { ASSERT_TRUE(QFile::resize(path, 0)); };
+     },
+     ""},
+    // Only the length found at opening is read.
+    {"grown while read",
+     [](test::ScriptedCalls& calls, const QString& path) {
+         calls.beforeFirstRead = [path] {
+             QFile file(path);
+             ASSERT_TRUE(file.open(QIODevice::Append));
+             ASSERT_EQ(file.write("<a>3</a>"), 8);
+         };
+     },
+     Text},
+    {"read fails", [](test::ScriptedCalls& calls, const QString&) { calls.readError = EIO; },
+     "!Input/output error"},
+    {"read interrupted",
+     [](test::ScriptedCalls& calls, const QString&) { calls.interruptions = 2; }, Text},
+    {"a few bytes a read", [](test::ScriptedCalls& calls, const QString&) { calls.readLimit = 3; },
+     Text},
+};
+
+TEST_F(FileBytes, ChangesBetweenCheckAndReadGiveConsistentOutcomes) {
+    int count = 0;
+    for (const RaceCase& race : raceCases) {
+        const QString path = write(QString("race%1.xml").arg(count++), Text);
+        test::ScriptedCalls calls;
+        race.arrange(calls, path);
+        const QByteArray outcome =
+            test::finishedWithin30s(race.name, [&] { return readOutcome(path); });
+        EXPECT_EQ(outcome, race.outcome) << race.name;
+        EXPECT_EQ(calls.closed.load(), calls.opened.load()) << race.name << ": descriptors left";
+    }
+}
+
+TEST_F(FileBytes, HeadReadsOnlyTheStartButGivesTheWholeLength) {
+    const QString path = write("head.xml", Text);
+    QByteArray head;
+    EXPECT_EQ(readFileHead(path, 4, head), 16);
+    EXPECT_EQ(head, "<a>1");
+    EXPECT_EQ(readFileHead(path, 100, head), 16);
+    EXPECT_EQ(head, Text);
+}
+
+} // namespace
