@@ -1,8 +1,8 @@
 // Any arguments are either parsed or refused, never crash the parser, and the inputs parsed
 // come from the arguments in command-line order (as a whole, or after "--name=").
 
-#include "FuzzInput.h"
 #include "cli/CommandLine.h"
+#include "FuzzInput.h"
 
 using namespace tagmill;
 using namespace tagmill::cli;

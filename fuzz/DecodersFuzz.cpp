@@ -39,9 +39,9 @@ void checkLines(const QString& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    for (TextEncoding encoding : {TextEncoding::Narrow, TextEncoding::Utf8, TextEncoding::Utf16LE,
-                                  TextEncoding::Utf16BE, TextEncoding::Utf32LE,
-                                  TextEncoding::Utf32BE}) {
+    for (TextEncoding encoding :
+         {TextEncoding::Narrow, TextEncoding::Utf8, TextEncoding::Utf16LE, TextEncoding::Utf16BE,
+          TextEncoding::Utf32LE, TextEncoding::Utf32BE}) {
         const QString text = decodeText(bytes, encoding);
         expect(!hasLoneSurrogate(text), "no lone surrogate");
         checkLines(text);

@@ -17,7 +17,9 @@ public:
         : m_data(reinterpret_cast<const char*>(data)), m_size(size) {}
 
     /// A number below limit (0 when the bytes have run out).
-    int number(int limit) { return m_at < m_size ? static_cast<unsigned char>(m_data[m_at++]) % limit : 0; }
+    int number(int limit) {
+        return m_at < m_size ? static_cast<unsigned char>(m_data[m_at++]) % limit : 0;
+    }
     /// A text of up to maxBytes bytes, its length taken from the next byte.
     QString text(int maxBytes) {
         const auto length = std::min<std::size_t>(std::size_t(number(maxBytes + 1)), m_size - m_at);

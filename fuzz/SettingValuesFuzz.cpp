@@ -11,8 +11,7 @@ using namespace tagmill;
 using namespace tagmill::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QString text =
-        QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     expect(joinTags(splitTags(text)) == text, "a saved tag list joins back to itself");
     // Tags holding no "|" cannot make a separator where they meet; one empty tag is saved as the
     // empty text, which stands for no tags.
