@@ -2,8 +2,13 @@
 
 #include "output/AtomicSave.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace tagmill::cli {
@@ -12,6 +17,11 @@ namespace {
 
 QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+bool isRegularFile(int fd) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
 }
 
 } // namespace
@@ -44,6 +54,12 @@ Destination::Destination(const std::optional<QString>& path)
       m_device(std::make_unique<Device>(*this)) {
     if (path)
         m_file = outputFile(*path);
+    else
+        m_streams = !isRegularFile(STDOUT_FILENO);
+}
+
+int Destination::watchedDescriptor() const {
+    return m_streams ? STDOUT_FILENO : -1;
 }
 
 bool Destination::open() {
@@ -62,7 +78,7 @@ bool Destination::write(std::string& bytes) {
 
 void Destination::flush() {
     if (!m_file && ok() && std::fflush(stdout) != 0)
-        fail(systemError());
+        failStandardOutput();
 }
 
 bool Destination::finish() {
@@ -81,12 +97,19 @@ void Destination::fail(const QString& description) {
         m_error = description.isEmpty() ? QStringLiteral("Unknown error") : description;
 }
 
+// Reached only when SIGPIPE is ignored: a reader that went away is no failure to report.
+void Destination::failStandardOutput() {
+    if (errno == EPIPE)
+        endForGoneReader();
+    fail(systemError());
+}
+
 bool Destination::writeAll(const char* data, std::size_t size) {
     if (!ok())
         return false;
     if (!m_file) {
         if (std::fwrite(data, 1, size, stdout) != size)
-            fail(systemError());
+            failStandardOutput();
         return ok();
     }
     // A write that stops short (the disk filled up) gives its reason only when the rest is
@@ -101,6 +124,13 @@ bool Destination::writeAll(const char* data, std::size_t size) {
         size -= std::size_t(written);
     }
     return ok();
+}
+
+void endForGoneReader() {
+    std::signal(SIGPIPE, SIG_DFL);
+    std::raise(SIGPIPE);
+    // Only a blocked signal comes back here; the status is the one a shell shows for it.
+    std::_Exit(128 + SIGPIPE);
 }
 
 } // namespace tagmill::cli

@@ -32,6 +32,12 @@ public:
     /// Flushes standard output, or puts the file in place; false when any of the output failed.
     bool finish();
 
+    /// True for standard output that is not a regular file: a pipe, a terminal or a device,
+    /// where a reader may be waiting for each row.
+    bool streams() const { return m_streams; }
+    /// The descriptor whose reader's leaving ends the program, or -1 when there is none.
+    int watchedDescriptor() const;
+
     bool ok() const { return m_error.isEmpty(); }
     /// Records a failure, unless one is recorded already.
     void fail(const QString& description);
@@ -43,11 +49,17 @@ public:
 private:
     class Device;
     bool writeAll(const char* data, std::size_t size);
+    void failStandardOutput();
 
     QString m_name;
     std::unique_ptr<QFileDevice> m_file; // none for standard output
     std::unique_ptr<QIODevice> m_device;
     QString m_error;
+    bool m_streams = false;
 };
+
+/// Ends the program at once, as a pipe whose reader has gone ends the tools of a pipeline: by
+/// SIGPIPE, with no message. Nothing written after this could reach anyone.
+[[noreturn]] void endForGoneReader();
 
 } // namespace tagmill::cli

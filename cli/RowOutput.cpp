@@ -56,6 +56,11 @@ void RowOutput::flush() {
     m_destination.flush();
 }
 
+void RowOutput::handOn() {
+    if (m_destination.streams())
+        flush();
+}
+
 void RowOutput::finish() {
     if (m_tableWriter) {
         const ResultsSnapshot table(m_withFilename, std::move(m_rows));

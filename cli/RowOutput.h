@@ -31,6 +31,8 @@ public:
     void append(const ValueBatch& values);
     /// Writes the rows so far, so that a message written next comes after them.
     void flush();
+    /// Writes the rows so far when a reader may be waiting for them; a file gathers them.
+    void handOn();
     /// Writes what is left; the destination then tells whether all of it was written.
     void finish();
 

@@ -5,13 +5,18 @@
 #include "cli/Destination.h"
 #include "cli/Inputs.h"
 #include "cli/RowOutput.h"
+#include "cli/RunEvents.h"
 #include "engine/ExtractionRun.h"
 #include "output/spreadsheet/Workbook.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <system_error>
 
 using namespace tagmill;
 using namespace tagmill::cli;
@@ -48,14 +53,15 @@ int printEntries(const QStringList& entries, Destination& destination) {
 }
 
 // Hands the rows of the run to rows, file by file, while keepGoing says so, and reports the
-// files that failed; true when any did.
+// files that failed; true when any did. Whenever the workers fall behind, rows may hand on what
+// they hold, so that a reader of a pipe sees each row soon after its file is searched.
 template <typename Rows, typename KeepGoing>
-bool extract(const RunInput& input, Rows& rows, KeepGoing keepGoing) {
-    ExtractionRun run(input);
+bool extract(const RunInput& input, int watched, Rows& rows, KeepGoing keepGoing) {
+    RunEvents run(input, watched);
     bool anyFailure = false;
     qsizetype currentFile = -1;
     RunEvent event;
-    while (keepGoing() && run.next(event)) {
+    while (keepGoing() && run.next(event, [&] { rows.handOn(); })) {
         const QString& entry = input.entries[event.fileIndex];
         if (event.isFailure()) {
             anyFailure = true;
@@ -76,7 +82,8 @@ bool extract(const RunInput& input, Rows& rows, KeepGoing keepGoing) {
 // as nothing more can be written.
 int search(const CommandLine& line, const RunInput& input, Destination& destination) {
     RowOutput output(line, destination);
-    const bool anyFailure = extract(input, output, [&] { return destination.ok(); });
+    const bool anyFailure =
+        extract(input, destination.watchedDescriptor(), output, [&] { return destination.ok(); });
     output.finish();
     return finishOutput(destination, anyFailure ? 1 : 0);
 }
@@ -86,17 +93,48 @@ struct WorkbookRows {
     void startFile(const QString& entry) { rows.startFile(entry.toUtf8().toStdString()); }
     void append(const ValueBatch& values) { rows.append(values, true); }
     void flush() {}
+    void handOn() {}
 
     RowStore rows;
 };
+
+// The spreadsheet library prints its own complaint, naming its temporary file, on standard
+// error; the runner reports the failure once, with the path it was given. So while the workbook
+// is written, standard error goes nowhere.
+class QuietStandardError {
+public:
+    QuietStandardError() : m_saved(::dup(STDERR_FILENO)) {
+        const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && nowhere >= 0)
+            ::dup2(nowhere, STDERR_FILENO);
+        if (nowhere >= 0)
+            ::close(nowhere);
+    }
+    ~QuietStandardError() {
+        if (m_saved < 0)
+            return;
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int m_saved;
+};
+
+WorkbookOutcome writeQuietly(const ResultsSnapshot& table, const QString& path) {
+    const QuietStandardError quiet;
+    return writeWorkbook(table, path);
+}
 
 // Writes the rows of the run to a workbook; 1 when any file failed, when the workbook could
 // not be written, or when it could not hold everything.
 int searchIntoWorkbook(const CommandLine& line, const RunInput& input, const QString& path) {
     WorkbookRows rows;
-    const bool anyFailure = extract(input, rows, [] { return true; });
+    const bool anyFailure = extract(input, -1, rows, [] { return true; });
     const WorkbookOutcome outcome =
-        writeWorkbook(ResultsSnapshot(line.withFilename, rows.rows), path);
+        writeQuietly(ResultsSnapshot(line.withFilename, rows.rows), path);
     if (!outcome.failure.isEmpty()) {
         std::fprintf(stderr, "tagmill-cli: %s\n", outcome.failure.toUtf8().constData());
         return 1;
@@ -111,6 +149,8 @@ int searchIntoWorkbook(const CommandLine& line, const RunInput& input, const QSt
 int finishStandardOutput() {
     if (std::fflush(stdout) == 0 && !std::ferror(stdout))
         return 0;
+    if (errno == EPIPE)
+        endForGoneReader();
     std::fprintf(stderr, "tagmill-cli: standard output: %s\n", std::strerror(errno));
     return 1;
 }
@@ -125,6 +165,20 @@ int printHelp() {
 int printVersion() {
     std::fputs("tagmill-cli " TAGMILL_VERSION "\n", stdout);
     return finishStandardOutput();
+}
+
+// What the command asks for, written where it asks; throws when the system refuses what the run
+// needs to start.
+int writeOutput(const CommandLine& command, const RunInput& input) {
+    if (command.format == OutputFormat::Xlsx && !command.listFiles)
+        return searchIntoWorkbook(command, input, *command.output);
+    Destination destination(command.output);
+    if (!destination.open()) {
+        reportError(destination.name(), destination.error());
+        return 1;
+    }
+    return command.listFiles ? printEntries(input.entries, destination)
+                             : search(command, input, destination);
 }
 
 } // namespace
@@ -159,18 +213,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", message.toUtf8().constData());
         return 2;
     }
-    if (command->format == OutputFormat::Xlsx && !command->listFiles) {
-        if (!command->output) {
-            std::fprintf(stderr, "tagmill-cli: --format xlsx needs --output FILE\n");
-            return 2;
-        }
-        return searchIntoWorkbook(*command, input, *command->output);
+    if (command->format == OutputFormat::Xlsx && !command->listFiles && !command->output) {
+        std::fprintf(stderr, "tagmill-cli: --format xlsx needs --output FILE\n");
+        return 2;
     }
-    Destination destination(command->output);
-    if (!destination.open()) {
-        reportError(destination.name(), destination.error());
+    try {
+        return writeOutput(*command, input);
+    } catch (const std::system_error& failure) {
+        std::fprintf(stderr, "tagmill-cli: %s\n", failure.what());
         return 1;
     }
-    return command->listFiles ? printEntries(input.entries, destination)
-                              : search(*command, input, destination);
 }

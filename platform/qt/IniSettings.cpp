@@ -1,5 +1,8 @@
 #include "platform/qt/IniSettings.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
 
 #include <memory>
@@ -14,6 +17,27 @@ std::unique_ptr<QSettings> openStore() {
         std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Veldcraft");
     store->beginGroup("Tagmill");
     return store;
+}
+
+// A file of that size, written the way QSettings writes its file and then thrown away: what
+// stops it would stop QSettings, which reports no failed write and would put a cut-off file in
+// place of the whole one.
+std::optional<QString> whyNotWritable(const QString& path, qint64 size) {
+    // QSettings makes the folder when it is missing, and so does the probe; when it cannot,
+    // opening the probe says why.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return probe.errorString();
+    // A write that stops short gives its reason only when the rest is tried again.
+    const QByteArray bytes(size, '\n');
+    for (qint64 done = 0; done < size;) {
+        const qint64 written = probe.write(bytes.constData() + done, size - done);
+        if (written <= 0)
+            return probe.errorString();
+        done += written;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -32,11 +56,15 @@ std::optional<QString> IniSettings::read(const QString& key) {
 
 void IniSettings::write(const QString& key, const QString& value) {
     const auto store = openStore();
+    const QString path = store->fileName();
+    const qint64 size = QFileInfo(path).size() + key.toUtf8().size() + value.toUtf8().size() + 2;
+    if (const auto reason = whyNotWritable(path, size))
+        throw std::runtime_error((path + ": " + *reason).toStdString());
     store->setValue(key, value);
     store->sync();
-    if (store->status() != QSettings::NoError)
-        throw std::runtime_error("The settings file " + store->fileName().toStdString() +
-                                 " could not be written.");
+    // A damaged file read before the write sets a format error, yet the file is written.
+    if (store->status() == QSettings::AccessError)
+        throw std::runtime_error((path + ": Unknown error").toStdString());
 }
 
 } // namespace tagmill::platform

@@ -743,6 +743,76 @@ TEST_F(Cli, AnOutputThatFailsPartWayLeavesTheEarlierFileWhole) {
     }
 }
 
+TEST_F(Cli, AWorkbookThatFailsPartWayLeavesTheEarlierFileWhole) {
+    const QString file = write("a.xml", "<v>" + QByteArray(20000, 'x') + "</v>");
+    const QByteArray earlier = "an earlier workbook";
+    const QString target = write("out.xlsx", earlier);
+    const Result r = runCliWithSmallFiles(
+        {"--option", "2", "--tag", "v", "--format", "xlsx", "--output", target, file});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "tagmill-cli: " + target.toUtf8() +
+                         ": Zip generic error ZIP_ERRNO while creating the xlsx file. System "
+                         "error: File too large.\n");
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_EQ(read(target), earlier);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"a.xml", "out.xlsx"}));
+}
+
+// A device that takes nothing: the first failing write is reported, once, and ends the run.
+TEST_F(Cli, AFullStandardOutputIsReportedOnce) {
+    QByteArray markup;
+    for (int i = 0; i < 20000; ++i)
+        markup += "<v>" + QByteArray::number(i) + "</v>";
+    const QString file = write("a.xml", markup);
+    const QString missing = pathOf("missing.xml");
+    QList<QStringList> cases;
+    for (const QString& format : EveryFormat)
+        cases.append({"--option", "2", "--tag", "v", "--format", format, file, file});
+    cases.append({"--files", file, missing});
+    for (const QStringList& arguments : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        QProcess process;
+        process.setStandardOutputFile("/dev/full");
+        process.start(TAGMILL_CLI, arguments);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 1);
+        EXPECT_EQ(process.readAllStandardError(),
+                  "tagmill-cli: standard output: No space left on device\n");
+    }
+}
+
+// The output piped into "head -n 1": once head has its line and is gone, the runner ends as
+// tools in a pipeline do, by SIGPIPE, silently. The list holds enough searching to take seconds,
+// and ends with a missing file whose message would show that the runner searched on.
+TEST_F(Cli, AReaderThatGoesAwayEndsTheRunQuietly) {
+    const QString first = write("first.xml", "<v>first</v><v>second</v>");
+    const QString quiet = write("quiet.xml", QByteArray(8000, 'x').replace('x', "<w>x</w>"));
+    const QString loud = write("loud.xml", "<v>more</v>");
+    for (const QString& later : {quiet, loud}) {
+        SCOPED_TRACE(later.toStdString());
+        QByteArray list = first.toUtf8() + "\n";
+        for (int i = 0; i < 100000; ++i)
+            list += later.toUtf8() + "\n";
+        list += pathOf("missing.xml").toUtf8() + "\n";
+        const QString listFile = write("list.txt", list);
+
+        QProcess runner;
+        QProcess head;
+        runner.setStandardOutputProcess(&head);
+        head.start("head", {"-n", "1"});
+        runner.start(TAGMILL_CLI, {"--option", "2", "--tag", "v", "--files-from", listFile});
+        ASSERT_TRUE(head.waitForFinished(60000));
+        EXPECT_EQ(head.readAllStandardOutput(),
+                  "{\"file\":\"" + first.toUtf8() + "\",\"value\":\"first\"}\n");
+        ASSERT_TRUE(runner.waitForFinished(60000)) << "the runner searched on";
+        EXPECT_EQ(runner.exitStatus(), QProcess::CrashExit);
+        EXPECT_EQ(runner.exitCode(), SIGPIPE);
+        EXPECT_EQ(runner.readAllStandardError(), "");
+    }
+}
+
 // The workbook's cells are checked in the spreadsheet writer's own tests; here, that the runner
 // writes one, and that what the sheet cannot hold is named and fails the run.
 TEST_F(Cli, AWorkbookGoesToItsFileAndWhatDoesNotFitIsNamed) {

@@ -7,8 +7,12 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTableView>
+#include <QTimer>
+
+#include <functional>
 
 using namespace tagmill;
+using platform::Message;
 using platform::MessageButtons;
 using platform::MessageIcon;
 
@@ -273,6 +277,94 @@ TEST_F(RestartTest, ClosingWithNoTagsStoresTheEmptyText) {
     m_form->close();
     EXPECT_EQ(storeBytes(), "[Tagmill]\nSnapshot=\nTags=\n");
     EXPECT_TRUE(open().tagList().entries().isEmpty());
+}
+
+// Closes the window from the event loop; true when the close ended the loop, as it ends the
+// program.
+bool closingEndsTheProgram(Form1& form) {
+    QTimer::singleShot(0, &form, [&form] { form.close(); });
+    QTimer::singleShot(60000, &form, [] { QCoreApplication::exit(1); }); // against a hang
+    return QCoreApplication::exec() == 0;
+}
+
+Message errorBox(const QString& description, const QString& procedure, int line) {
+    return {"Application Error",
+            description + "\r\nin Gleaner2021/08/31.Form1." + procedure + " at line " +
+                QString::number(line) + Support,
+            MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+// A store that cannot be written: the window opens with its defaults, the sample snapshot that
+// cannot be recorded is reported while it opens, the tags that cannot be saved while it closes,
+// and the program still ends.
+TEST_F(RestartTest, AnUnwritableStoreIsReportedAndTheProgramStillEnds) {
+    const QString fileAsFolder = m_configFolder.filePath("folder");
+    struct Case {
+        const char* name;
+        std::function<void()> spoil;
+        QString description;
+    };
+    const Case cases[] = {
+        {"folder in the way",
+         [&] { ASSERT_TRUE(QDir().mkpath(m_configFolder.filePath("Veldcraft.ini"))); },
+         m_configFolder.filePath("Veldcraft.ini") + ": Filename refers to a directory"},
+        {"file in the way of the folder",
+         [&] {
+             QFile file(fileAsFolder);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, fileAsFolder);
+         },
+         fileAsFolder + "/Veldcraft.ini: Not a directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.spoil();
+        m_desktop.messages.shown.clear();
+        Form1& form = open();
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(checkedOption(), "Option1");
+        EXPECT_EQ(m_desktop.messages.shown,
+                  std::vector<Message>{errorBox(c.description, "Form_Load", 106)});
+        form.tagList().append({"td"});
+        m_desktop.messages.shown.clear();
+        EXPECT_TRUE(closingEndsTheProgram(form));
+        EXPECT_EQ(m_desktop.messages.shown,
+                  std::vector<Message>{errorBox(c.description, "Form_QueryUnload", 100)});
+    }
+}
+
+// A store of binary junk reads as an empty one; the window opens with its defaults, and closing
+// writes a store that the next start reads.
+TEST_F(RestartTest, AStoreOfJunkGivesTheDefaults) {
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i)
+        junk += char((i * 73 + 11) % 256);
+    QFile file(m_configFolder.filePath("Veldcraft.ini"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(junk);
+    file.close();
+    Form1& first = open();
+    EXPECT_EQ(checkedOption(), "Option1");
+    EXPECT_TRUE(first.tagList().entries().isEmpty());
+    first.tagList().append({"td"});
+    EXPECT_TRUE(closingEndsTheProgram(first));
+    EXPECT_EQ(open().tagList().entries(), QStringList{"td"});
+    EXPECT_TRUE(m_desktop.messages.shown.empty());
+}
+
+// Tags of 50 MB in all come back at the next start and are saved again at closing.
+TEST_F(RestartTest, AHugeTagListSurvivesARestart) {
+    const QString tag(1000, 'x');
+    QStringList tags;
+    for (int i = 0; i < 50 * 1024; ++i)
+        tags.append(tag);
+    Form1& first = open();
+    first.tagList().append(tags);
+    EXPECT_TRUE(closingEndsTheProgram(first));
+    Form1& second = open();
+    EXPECT_EQ(second.tagList().entries(), tags);
+    EXPECT_TRUE(closingEndsTheProgram(second));
+    EXPECT_TRUE(m_desktop.messages.shown.empty());
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -70,6 +71,10 @@ protected:
 
     void tick(int row) {
         m_results.setData(m_results.index(row, 0), Qt::Checked, Qt::CheckStateRole);
+    }
+    void tickAll() {
+        for (int row = 0; row < m_results.rowCount(); ++row)
+            tick(row);
     }
 
     /// Waits until every job started so far is done and has handed over its results.
@@ -203,31 +208,62 @@ TEST_F(ResultsOutputCommandsTest, AFailingSaveIsReportedOnceWithThePathAndTheRea
     }
 }
 
-// A disk that fills up mid-way: the file size limit makes every write past it fail, as root too.
+// Files may grow no larger than a few bytes while it lives, as on a full disk, as root too.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN); // a failed write instead of the signal
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+};
+
+// A disk that fills up mid-way: one error box with the path and the reason, after the
+// questions that let the file be replaced.
 TEST_F(ResultsOutputCommandsTest, AFailingSaveLeavesTheEarlierFileWhole) {
     ValueBatch many;
     for (int i = 0; i < 200000; ++i)
         many.append("a value long enough to fill the disk");
     m_results.appendValues("many.xml", many);
-    const QString path = write("earlier.txt", "earlier");
-
-    rlimit previous{};
-    getrlimit(RLIMIT_FSIZE, &previous);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = previous;
-    small.rlim_cur = 64 * 1024;
-    setrlimit(RLIMIT_FSIZE, &small);
-    m_desktop.messages.answers = {MessageAnswer::Yes};
-    saveWith(&ResultsOutputCommands::PushButton17_Click, path);
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
-
-    ASSERT_EQ(shown().size(), 2u);
-    EXPECT_EQ(shown()[1].title, "Application Error");
-    EXPECT_TRUE(shown()[1].text.startsWith(path + ": ")) << shown()[1].text.toStdString();
-    EXPECT_EQ(contents(path), "earlier");
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"earlier.txt"})
-        << "no temporary file is left behind";
+    tickAll();
+    struct Case {
+        const SaveCommand& save;
+        std::size_t questions;
+        const char* procedure;
+        int line;
+    };
+    const Case cases[] = {
+        {SaveCommands[0], 1, "Extract1.SaveListviewProperlySpaced", 102},
+        {SaveCommands[1], 2, "Extract1.SaveListviewAsCommaDelimToFile", 102},
+        {SaveCommands[2], 1, "Form1.PushButton17_Click", 104},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.save.name);
+        const QString path = write("earlier.txt", "earlier");
+        shown().clear();
+        m_desktop.messages.answers.assign(c.questions, MessageAnswer::Yes);
+        {
+            FileSizeLimit limit(64 * 1024);
+            saveWith(c.save.command, path);
+        }
+        std::vector<Message> expected(c.questions, question(path));
+        expected.push_back(errorBox(path + ": File too large", c.procedure, c.line));
+        EXPECT_EQ(shown(), expected);
+        EXPECT_EQ(contents(path), "earlier");
+        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"earlier.txt"})
+            << "no temporary file is left behind";
+        EXPECT_EQ(m_pointer.current(), Pointer::Arrow);
+    }
 }
 
 // The table as it stood at the click is written, whatever a run or "Clear List" does meanwhile.
@@ -332,6 +368,27 @@ TEST_F(ResultsOutputCommandsTest, WhatTheSheetCannotHoldAndAProgramThatWillNotSt
                   errorBox("The spreadsheet program could not be started for " + path,
                            "Form1.PushButton22_Click", 108)}));
     takeWorkbook(path);
+    EXPECT_EQ(m_pointer.current(), Pointer::Arrow);
+}
+
+// The workbook that cannot be written is reported once, and neither opened nor left behind.
+TEST_F(ResultsOutputCommandsTest, AWorkbookOnAFullDiskIsReportedOnceAndNotOpened) {
+    const QStringList before = QDir::temp().entryList({"tagmill-*"}, QDir::Dirs);
+    {
+        FileSizeLimit limit(1000);
+        m_commands.PushButton22_Click();
+        finishWriting();
+    }
+    ASSERT_EQ(shown().size(), 1u);
+    const QRegularExpression expected(
+        "^" + QRegularExpression::escape(QDir::tempPath()) +
+        "/tagmill-\\w+/Results\\.xlsx: Zip generic error ZIP_ERRNO while creating the xlsx file. "
+        "System error: File too large\\.\r\nin Gleaner2021/08/31\\.Form1\\.PushButton22_Click "
+        "at line 106\r\r");
+    EXPECT_TRUE(expected.match(shown()[0].text).hasMatch()) << shown()[0].text.toStdString();
+    EXPECT_EQ(shown()[0].title, "Application Error");
+    EXPECT_TRUE(m_desktop.spreadsheet.opened.isEmpty());
+    EXPECT_EQ(QDir::temp().entryList({"tagmill-*"}, QDir::Dirs), before);
     EXPECT_EQ(m_pointer.current(), Pointer::Arrow);
 }
 
