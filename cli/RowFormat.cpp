@@ -35,6 +35,34 @@ std::size_t findJsonSpecial(std::string_view text, std::size_t from) {
     return text.size();
 }
 
+bool isCsvSpecial(char c) {
+    return c == ',' || c == '"' || c == '\r' || c == '\n';
+}
+
+// True when the field holds a comma, a quotation mark, CR or LF; values are mostly plain, so 16
+// bytes are tested at once.
+bool needsCsvQuotes(std::string_view text) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i comma = _mm_set1_epi8(',');
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= text.size(); i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const __m128i special =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, comma), _mm_cmpeq_epi8(v, quote)),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        if (_mm_movemask_epi8(special) != 0)
+            return true;
+    }
+#endif
+    for (; i < text.size(); ++i)
+        if (isCsvSpecial(text[i]))
+            return true;
+    return false;
+}
+
 } // namespace
 
 void appendJsonEscaped(std::string& out, std::string_view text) {
@@ -77,7 +105,7 @@ void appendJsonEscaped(std::string& out, std::string_view text) {
 }
 
 void appendCsvField(std::string& out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    if (!needsCsvQuotes(text)) {
         out.append(text);
         return;
     }
