@@ -1,10 +1,9 @@
 #pragma once
 
 #include "lists/EntryListModel.h"
-#include "platform/fakes/FakeDesktop.h"
-#include "shell/CommandContext.h"
-#include "shell/WorkQueue.h"
+#include "ScriptedContext.h"
 #include "shell/ReportView.h"
+#include "shell/WorkQueue.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +18,7 @@ namespace tagmill {
 
 /// One list, its view and the services its commands take, over a scripted desktop, with a
 /// temporary folder for the files the commands read.
-class CommandsFixture : public ::testing::Test {
+class CommandsFixture : public ::testing::Test, protected ScriptedContext {
 protected:
     CommandsFixture() {
         m_view.setModel(&m_list);
@@ -47,14 +46,6 @@ protected:
     platform::Message box(const QString& text) const {
         return {"Tagmill", text, platform::MessageButtons::Ok, platform::MessageIcon::None};
     }
-    std::vector<platform::Message>& shown() { return m_desktop.messages.shown; }
-
-    platform::FakeDesktop m_desktop;
-    Settings m_settings{m_desktop.settings};
-    QString m_title = QStringLiteral("Tagmill");
-    QWidget m_window;
-    WindowPointer m_pointer{m_desktop.pointers, m_window};
-    CommandContext m_context{m_desktop.desktop(), m_settings, m_title, m_pointer};
     EntryListModel m_list;
     ReportView m_view;
     QTemporaryDir m_files;

@@ -1,7 +1,6 @@
 #include "shell/ResultsOutputCommands.h"
 #include "engine/ResultsTable.h"
-#include "platform/fakes/FakeDesktop.h"
-#include "shell/CommandContext.h"
+#include "ScriptedContext.h"
 #include "shell/WorkQueue.h"
 
 #include <QDir>
@@ -57,7 +56,7 @@ ValueBatch batchOf(std::initializer_list<std::string_view> values) {
 
 using Command = void (ResultsOutputCommands::*)();
 
-class ResultsOutputCommandsTest : public ::testing::Test {
+class ResultsOutputCommandsTest : public ::testing::Test, protected ScriptedContext {
 protected:
     ResultsOutputCommandsTest() {
         // The worked example: the unticked row holds the longest result.
@@ -104,14 +103,6 @@ protected:
         return path;
     }
 
-    std::vector<Message>& shown() { return m_desktop.messages.shown; }
-
-    platform::FakeDesktop m_desktop;
-    Settings m_settings{m_desktop.settings};
-    QString m_title = QStringLiteral("Tagmill");
-    QWidget m_window;
-    WindowPointer m_pointer{m_desktop.pointers, m_window};
-    CommandContext m_context{m_desktop.desktop(), m_settings, m_title, m_pointer};
     ResultsTable m_results;
     QTemporaryDir m_dir;
     WorkQueue m_queue;
