@@ -3,6 +3,7 @@
 
 #include "CatalogueWriter.h"
 #include "engine/FileExtractor.h"
+#include "engine/PatternStarts.h"
 #include "engine/ResultsTable.h"
 #include "engine/TextSearch.h"
 
@@ -29,8 +30,9 @@ void findPriceTag(benchmark::State& state) {
     const std::string_view text(catalogue().constData(), std::size_t(catalogue().size()));
     for (auto _ : state) {
         std::size_t hits = 0;
-        for (std::size_t at = detail::findFolded(text, 0, "<price"); at != std::string_view::npos;
-             at = detail::findFolded(text, at + 1, "<price"))
+        const detail::PatternStarts<char> starts({"<price"});
+        for (std::size_t at = starts.next(text, 0); at < text.size();
+             at = starts.next(text, at + 1))
             ++hits;
         benchmark::DoNotOptimize(hits);
     }
@@ -40,7 +42,7 @@ BENCHMARK(findPriceTag);
 
 void extractOption(benchmark::State& state) {
     const auto option = ExtractionOption(state.range(0));
-    const FileExtractor extractor(option, {"price"});
+    FileExtractor extractor(option, {"price"});
     std::size_t values = 0;
     for (auto _ : state) {
         CountingSink sink;

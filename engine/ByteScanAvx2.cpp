@@ -16,17 +16,12 @@ struct Avx2 {
     static __m256i load(const char* p) {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     }
-    static __m256i or_(__m256i a, __m256i b) { return _mm256_or_si256(a, b); }
     static unsigned long long eq(__m256i a, __m256i b) {
         return unsigned(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, b)));
     }
 };
 
 } // namespace
-
-std::size_t scanFoldedAvx2(std::string_view text, std::size_t& i, std::string_view pattern) {
-    return scanFolded<Avx2>(text, i, pattern);
-}
 
 std::size_t scanLineBreakAvx2(std::string_view text, std::size_t& i) {
     return scanLineBreak<Avx2>(text, i);

@@ -6,7 +6,6 @@
 namespace tagmill::detail {
 
 // The AVX2 builds of the byte scans; call only when the processor has AVX2.
-std::size_t scanFoldedAvx2(std::string_view text, std::size_t& i, std::string_view pattern);
 std::size_t scanLineBreakAvx2(std::string_view text, std::size_t& i);
 
 } // namespace tagmill::detail

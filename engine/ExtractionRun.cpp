@@ -71,7 +71,6 @@ void ExtractionRun::cancel() {
 
 void ExtractionRun::work() {
     FileExtractor extractor(m_input.option, m_input.tags);
-    QByteArray buffer;
     for (;;) {
         qsizetype index;
         {
@@ -84,12 +83,12 @@ void ExtractionRun::work() {
                 return;
             index = m_nextFile++;
         }
-        processFile(index, buffer, extractor);
+        processFile(index, extractor);
         finishFile(index);
     }
 }
 
-void ExtractionRun::processFile(qsizetype index, QByteArray& buffer, FileExtractor& extractor) {
+void ExtractionRun::processFile(qsizetype index, FileExtractor& extractor) {
     Sink sink(*this, index);
     try {
         const QString& path = m_input.entries[index];
@@ -98,12 +97,10 @@ void ExtractionRun::processFile(qsizetype index, QByteArray& buffer, FileExtract
             requireExists(path);
             return;
         }
-        // fileLength fails for anything but a regular file, so a device of length 0 such as
-        // /dev/null is reported rather than passed over as an empty file.
-        if (fileLength(path) == 0)
-            return;
-        readWholeFile(path, buffer);
-        extractor.extract(buffer, sink);
+        // Anything but a regular file fails here, so a device of length 0 such as /dev/null is
+        // reported rather than passed over as an empty file.
+        FileStream file(path);
+        extractor.extract(file, sink);
     } catch (const std::exception& e) {
         sink.failure(QString::fromUtf8(e.what()));
     }

@@ -72,7 +72,7 @@ private:
     class Sink;
 
     void work();
-    void processFile(qsizetype index, QByteArray& buffer, class FileExtractor& extractor);
+    void processFile(qsizetype index, class FileExtractor& extractor);
     void push(qsizetype index, RunEvent&& event);
     void finishFile(qsizetype index);
     void wakeConsumer();

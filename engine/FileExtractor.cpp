@@ -1,160 +1,241 @@
 #include "engine/FileExtractor.h"
 
-#include "engine/Searches.h"
+#include "engine/StreamSearches.h"
+#include "engine/ValueOrder.h"
+#include "textio/ByteSource.h"
+#include "textio/StreamDecoder.h"
 #include "textio/TextEncoding.h"
 #include "textio/Utf8Check.h"
-
-#include <QByteArrayView>
 
 namespace tagmill {
 
 namespace {
 
-constexpr std::size_t BatchBytes = 256 * 1024;
+constexpr qsizetype LongestMark = 4;
 
-// Collects values into batches of a bounded size and hands them on.
-class BatchOutput {
+QByteArrayView viewOf(std::string_view bytes) {
+    return {bytes.data(), qsizetype(bytes.size())};
+}
+
+std::string toUtf8(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return {utf8.constData(), std::size_t(utf8.size())};
+}
+
+std::string_view viewOf(const QByteArray& bytes) {
+    return {bytes.constData(), std::size_t(bytes.size())};
+}
+
+// Appends up to `size` bytes from the source; how many came (0 at its end). QByteArray leaves
+// the new room uncleared and keeps its capacity when it shrinks.
+std::size_t readPiece(ByteSource& source, QByteArray& into, std::size_t size) {
+    const qsizetype before = into.size();
+    into.resize(before + qsizetype(size));
+    const std::size_t got = source.read(into.data() + before, size);
+    into.resize(before + qsizetype(got));
+    return got;
+}
+
+// Byte values of a UTF-8 or Windows-1252 file. ASCII is the same in both; other bytes of a
+// mark-less file are UTF-8 only if the whole file is, which is known once it has been read or
+// as soon as bytes that are no UTF-8 turn up.
+class ByteOut {
 public:
-    explicit BatchOutput(FileSink& sink) : m_sink(sink) {}
-    ~BatchOutput() { flush(); }
+    ByteOut(ValueOrder& order, TextEncoding encoding, const Utf8Validator& validator)
+        : m_order(order), m_encoding(encoding), m_validator(validator) {}
 
-    void append(std::string_view utf8) {
-        m_batch.append(utf8);
-        if (m_batch.byteSize() >= BatchBytes)
-            flush();
-    }
-    void flush() {
-        if (!m_batch.empty())
-            m_sink.values(std::exchange(m_batch, ValueBatch()));
-    }
-    FileSink& sink() { return m_sink; }
-
-private:
-    FileSink& m_sink;
-    ValueBatch m_batch;
-};
-
-// Turns byte stretches of a UTF-8 or Windows-1252 file into UTF-8 values. ASCII values are the
-// same in both, so the whole file is checked for UTF-8 only when a value needs it.
-class ByteValues {
-public:
-    ByteValues(std::string_view text, TextEncoding encoding, BatchOutput& out)
-        : m_text(text), m_encoding(encoding), m_out(out) {}
-
-    bool proceed() { return m_out.sink().proceed(); }
-    void failure(const QString& description) {
-        m_out.flush();
-        m_out.sink().failure(description);
-    }
-    void value(std::size_t start, std::size_t length) {
-        const std::string_view v = m_text.substr(start, length);
-        if (isAscii(v))
-            m_out.append(v);
+    void value(std::size_t stream, std::string_view bytes) {
+        if (isAscii(bytes))
+            m_order.value(stream, bytes);
         else if (m_encoding == TextEncoding::Utf8)
-            appendUtf8(v);
-        else if (fileIsUtf8())
-            m_out.append(v);
+            m_order.value(stream, isValidUtf8(bytes) ? std::string(bytes)
+                                                     : toUtf8(decodeUtf8(viewOf(bytes))));
+        else if (!m_validator.valid())
+            m_order.value(stream, toUtf8(decodeWindows1252(viewOf(bytes))));
         else
-            m_out.append(decodeWindows1252(toView(v)).toUtf8().toStdString());
+            m_order.undecided(stream, bytes);
+    }
+    void failure(std::size_t stream, const QString& description) {
+        m_order.failure(stream, description);
     }
 
 private:
-    static QByteArrayView toView(std::string_view v) { return {v.data(), qsizetype(v.size())}; }
-
-    void appendUtf8(std::string_view v) {
-        if (isValidUtf8(v))
-            m_out.append(v);
-        else
-            m_out.append(decodeUtf8(toView(v)).toUtf8().toStdString());
-    }
-    bool fileIsUtf8() {
-        if (!m_isUtf8)
-            m_isUtf8 = isValidUtf8(m_text);
-        return *m_isUtf8;
-    }
-
-    std::string_view m_text;
+    ValueOrder& m_order;
     TextEncoding m_encoding;
-    BatchOutput& m_out;
-    std::optional<bool> m_isUtf8;
+    const Utf8Validator& m_validator;
 };
 
-class WideValues {
+class WideOut {
 public:
-    WideValues(std::u16string_view text, BatchOutput& out) : m_text(text), m_out(out) {}
+    explicit WideOut(ValueOrder& order) : m_order(order) {}
 
-    bool proceed() { return m_out.sink().proceed(); }
-    void failure(const QString& description) {
-        m_out.flush();
-        m_out.sink().failure(description);
+    void value(std::size_t stream, std::u16string_view text) {
+        const QByteArray utf8 = QStringView(text.data(), qsizetype(text.size())).toUtf8();
+        m_order.value(stream, {utf8.constData(), std::size_t(utf8.size())});
     }
-    void value(std::size_t start, std::size_t length) {
-        const QStringView v(m_text.data() + start, qsizetype(length));
-        m_out.append(v.toUtf8().toStdString());
+    void failure(std::size_t stream, const QString& description) {
+        m_order.failure(stream, description);
     }
 
 private:
-    std::u16string_view m_text;
-    BatchOutput& m_out;
+    ValueOrder& m_order;
 };
 
-template <typename Char, typename Values>
-void runTag(ExtractionOption option, std::basic_string_view<Char> text,
-            const detail::TagPatterns<Char>& tag, Values& values) {
-    if (option == ExtractionOption::WholeLine)
-        detail::extractLinesWithTag(text, tag, values);
-    else
-        detail::extractBetweenTags(text, tag, option == ExtractionOption::TagAndValue, values);
+// Drops the text the search no longer needs.
+template <typename Search>
+void keepNeeded(QByteArray& text, std::uint64_t& base, const Search& search) {
+    const std::uint64_t keep = search.needed();
+    text.remove(0, qsizetype(keep - base));
+    base = keep;
+}
+template <typename Search>
+void keepNeeded(std::u16string& text, std::uint64_t& base, const Search& search) {
+    const std::uint64_t keep = search.needed();
+    text.erase(0, std::size_t(keep - base));
+    base = keep;
+}
+
+// Searches the bytes of a UTF-8 or Windows-1252 file; `text` holds its first bytes.
+template <typename Search>
+void searchBytes(ByteSource& source, QByteArray& text, TextEncoding encoding, Search& search,
+                 ValueOrder& order, FileSink& sink, std::size_t pieceSize) {
+    Utf8Validator validator;
+    const bool narrow = encoding == TextEncoding::Narrow;
+    if (narrow)
+        validator.add(viewOf(text), false);
+    ByteOut out(order, encoding, validator);
+    std::uint64_t base = 0;
+    for (;;) {
+        search.scan(viewOf(text), base, false, out);
+        keepNeeded(text, base, search);
+        if (!sink.proceed())
+            return;
+        const auto before = std::size_t(text.size());
+        const std::size_t got = readPiece(source, text, pieceSize);
+        if (narrow)
+            validator.add(viewOf(text).substr(before), got == 0);
+        if (got == 0)
+            break;
+    }
+    search.scan(viewOf(text), base, true, out);
+    order.finish([&](std::string_view bytes) {
+        return validator.valid() ? std::string(bytes) : toUtf8(decodeWindows1252(viewOf(bytes)));
+    });
+}
+
+// Searches a file decoded into `text`; `raw` holds its first bytes.
+template <typename Search>
+void searchWide(ByteSource& source, QByteArray& raw, std::u16string& text, TextEncoding decodeAs,
+                Search& search, ValueOrder& order, FileSink& sink, std::size_t pieceSize) {
+    StreamDecoder decoder(decodeAs);
+    WideOut out(order);
+    text.clear();
+    std::uint64_t base = 0;
+    decoder.decode(viewOf(raw), false, text);
+    for (;;) {
+        search.scan(std::u16string_view(text), base, false, out);
+        keepNeeded(text, base, search);
+        if (!sink.proceed())
+            return;
+        raw.clear();
+        const std::size_t got = readPiece(source, raw, pieceSize);
+        decoder.decode(viewOf(raw), got == 0, text);
+        if (got == 0)
+            break;
+    }
+    search.scan(std::u16string_view(text), base, true, out);
+    order.finish([](std::string_view bytes) { return std::string(bytes); });
+}
+
+// Whether a mark-less file is UTF-8 throughout; reads it to its end.
+bool isUtf8Throughout(ByteSource& source, QByteArray& piece, std::size_t pieceSize) {
+    Utf8Validator validator;
+    validator.add(viewOf(piece), false);
+    for (;;) {
+        piece.clear();
+        const std::size_t got = readPiece(source, piece, pieceSize);
+        validator.add(viewOf(piece), got == 0);
+        if (got == 0 || !validator.valid())
+            return validator.valid();
+    }
+}
+
+// Calls run with the search of the option over units of type Char.
+template <typename Char, typename Run>
+void withSearch(ExtractionOption option, const std::vector<detail::TagPatterns<Char>>& tags,
+                Run run) {
+    switch (option) {
+    case ExtractionOption::Quoted: {
+        detail::QuoteSearch<Char> search;
+        run(search);
+        return;
+    }
+    case ExtractionOption::WholeLine: {
+        detail::LineSearch<Char> search(tags);
+        run(search);
+        return;
+    }
+    case ExtractionOption::TagAndValue:
+    case ExtractionOption::ValueOnly: {
+        detail::ElementSearch<Char> search(tags, option == ExtractionOption::TagAndValue);
+        run(search);
+        return;
+    }
+    case ExtractionOption::Nothing:
+        return;
+    }
 }
 
 } // namespace
 
-FileExtractor::FileExtractor(ExtractionOption option, const QStringList& tags) : m_option(option) {
-    for (const QString& tag : tags)
-        m_tags.push_back({detail::bytePatterns(tag), detail::wideTagPatterns(tag)});
+FileExtractor::FileExtractor(ExtractionOption option, const QStringList& tags,
+                             std::size_t pieceSize)
+    : m_option(option), m_pieceSize(std::max<std::size_t>(pieceSize, 1)) {
+    for (const QString& tag : tags) {
+        m_wideTags.push_back(detail::wideTagPatterns(tag));
+        if (auto bytes = detail::bytePatterns(tag))
+            m_byteTags.push_back(std::move(*bytes));
+        else
+            m_tagsAscii = false;
+    }
 }
 
-void FileExtractor::extract(QByteArrayView fileBytes, FileSink& sink) const {
+void FileExtractor::extract(ByteSource& source, FileSink& sink) {
     if (m_option == ExtractionOption::Nothing)
         return;
-    const TextEncoding encoding = encodingFromMark(fileBytes, fileBytes.size());
-    const QByteArrayView body = fileBytes.sliced(markLength(encoding));
-    const std::string_view bytes(body.data(), std::size_t(body.size()));
+    QByteArray& first = m_bytes;
+    first.clear();
+    while (first.size() < LongestMark && readPiece(source, first, m_pieceSize) > 0) {
+    }
+    const TextEncoding encoding = encodingFromMark(first, first.size());
+    first.remove(0, markLength(encoding));
+    ValueOrder order(m_option == ExtractionOption::Quoted ? 1 : m_wideTags.size(), sink);
 
-    // Decoded only when some search needs UTF-16.
-    QString decoded;
-    bool isDecoded = false;
-    auto wideText = [&]() -> std::u16string_view {
-        if (!isDecoded) {
-            decoded = decodeText(body, encoding);
-            isDecoded = true;
-        }
-        return {reinterpret_cast<const char16_t*>(decoded.utf16()), std::size_t(decoded.size())};
-    };
-
-    BatchOutput out(sink);
-    ByteValues byteValues(bytes, encoding, out);
-    const bool wideFile = isWideEncoding(encoding);
-
-    if (m_option == ExtractionOption::Quoted) {
-        if (wideFile) {
-            WideValues values(wideText(), out);
-            detail::extractQuoted(wideText(), values);
-        } else {
-            detail::extractQuoted(bytes, byteValues);
-        }
+    // Quotation marks are ASCII, so any tag will do for the byte search of option 4.
+    const bool wide =
+        isWideEncoding(encoding) || (!m_tagsAscii && m_option != ExtractionOption::Quoted);
+    if (!wide) {
+        withSearch(m_option, m_byteTags, [&](auto& search) {
+            searchBytes(source, first, encoding, search, order, sink, m_pieceSize);
+        });
         return;
     }
-    for (const Tag& tag : m_tags) {
-        if (!sink.proceed())
-            return;
-        if (!wideFile && tag.bytes) {
-            runTag(m_option, bytes, *tag.bytes, byteValues);
-        } else {
-            WideValues values(wideText(), out);
-            runTag(m_option, wideText(), tag.wide, values);
-        }
+    TextEncoding decodeAs = encoding;
+    if (encoding == TextEncoding::Narrow) {
+        // Non-ASCII letters can only be compared once it is known how the bytes decode.
+        decodeAs = isUtf8Throughout(source, first, m_pieceSize) ? TextEncoding::Utf8
+                                                                : TextEncoding::Narrow;
+        source.rewind();
+        first.clear();
     }
+    withSearch(m_option, m_wideTags, [&](auto& search) {
+        searchWide(source, first, m_wide, decodeAs, search, order, sink, m_pieceSize);
+    });
+}
+
+void FileExtractor::extract(QByteArrayView fileBytes, FileSink& sink) {
+    MemorySource source(fileBytes);
+    extract(source, sink);
 }
 
 } // namespace tagmill

@@ -73,29 +73,6 @@ inline bool isLineBreak(char16_t c) {
     return c == u'\r' || c == u'\n';
 }
 
-/// Option 3 for one tag over a whole text: every line (ended by CR LF, LF or CR) that holds the
-/// opening pattern, once, in file order.
-template <typename Char, typename Sink>
-void extractLinesWithTag(std::basic_string_view<Char> text, const TagPatterns<Char>& tag,
-                         Sink& sink) {
-    constexpr auto npos = std::basic_string_view<Char>::npos;
-    for (Char c : tag.opening)
-        if (isLineBreak(char16_t(c)))
-            return; // such a pattern cannot lie within one line
-    std::size_t pos = 0;
-    while (sink.proceed() && pos <= text.size()) {
-        const std::size_t hit = findFolded(text, pos, tag.opening);
-        if (hit == npos)
-            return;
-        std::size_t start = hit;
-        while (start > 0 && !isLineBreak(char16_t(text[start - 1])))
-            --start;
-        const std::size_t end = findLineBreak(text, hit);
-        sink.value(start, end - start);
-        pos = end + 1;
-    }
-}
-
 /// Option 4: the characters between the first and second quotation mark, the third and
 /// fourth, and so on; an unpaired last mark gives nothing.
 template <typename Char, typename Sink>

@@ -24,7 +24,6 @@ struct Sse2 {
     static __m128i load(const char* p) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     }
-    static __m128i or_(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
     static unsigned long long eq(__m128i a, __m128i b) {
         return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(a, b)));
     }
@@ -32,14 +31,6 @@ struct Sse2 {
 
 const bool HasAvx2 = __builtin_cpu_supports("avx2");
 #endif
-
-std::size_t vectorFindFolded(std::string_view text, std::size_t& i, std::string_view pattern) {
-#if defined(__x86_64__)
-    return HasAvx2 ? scanFoldedAvx2(text, i, pattern) : scanFolded<Sse2>(text, i, pattern);
-#else
-    return npos;
-#endif
-}
 
 std::size_t vectorFindLineBreak(std::string_view text, std::size_t& i) {
 #if defined(__x86_64__)
@@ -81,25 +72,6 @@ std::u16string foldText(std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i)
         folded[i] = foldedUnitAt(text, i);
     return folded;
-}
-
-std::size_t findFolded(std::string_view text, std::size_t from, std::string_view pattern) {
-    const std::size_t m = pattern.size();
-    if (from > text.size() || m > text.size() - from)
-        return npos;
-    if (m == 0)
-        return from;
-    if (m == 1 && !isAsciiLetter(pattern[0])) {
-        const void* hit = std::memchr(text.data() + from, pattern[0], text.size() - from);
-        return hit ? std::size_t(static_cast<const char*>(hit) - text.data()) : npos;
-    }
-    std::size_t i = from;
-    if (const std::size_t at = vectorFindFolded(text, i, pattern); at != npos)
-        return at;
-    for (; i + m <= text.size(); ++i)
-        if (matchesFoldedAt(text, i, pattern))
-            return i;
-    return npos;
 }
 
 std::size_t findFolded(std::u16string_view text, std::size_t from, std::u16string_view pattern) {

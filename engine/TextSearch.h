@@ -25,7 +25,6 @@ std::u16string foldText(std::u16string_view text);
 
 /// Position of the first occurrence of foldedPattern at or after `from`, comparing folded
 /// units; npos when there is none.
-std::size_t findFolded(std::string_view text, std::size_t from, std::string_view foldedPattern);
 std::size_t findFolded(std::u16string_view text, std::size_t from,
                        std::u16string_view foldedPattern);
 

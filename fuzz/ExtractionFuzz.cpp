@@ -1,5 +1,6 @@
 // Every option over arbitrary file bytes and tags must give exactly what the literal rules give
-// on the decoded text: the same values, in the same order, and the same failures.
+// on the decoded text: the same values, in the same order, and the same failures, whatever the
+// size of the pieces the file is read in.
 
 #include "engine/FileExtractor.h"
 #include "engine/Oracle.h"
@@ -32,15 +33,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QStringList tags;
     for (int count = 1 + input.number(3); count > 0; --count)
         tags.append(input.text(6));
+    const auto pieceSize = std::size_t(1 + input.number(64));
     const QByteArray bytes = input.rest();
 
     const TextEncoding encoding = encodingFromMark(bytes, bytes.size());
     const QString text = decodeText(QByteArrayView(bytes).sliced(markLength(encoding)), encoding);
     const test::OracleResult expected = test::oracleExtract(option, text, tags);
 
-    Collected fast;
-    FileExtractor(option, tags).extract(bytes, fast);
-    expect(fast.found == expected.values, "the values of the literal rules");
-    expect(fast.failures == expected.failures, "the failures of the literal rules");
+    // Read whole, and in pieces of 1 to 64 bytes that split patterns, values and characters.
+    for (std::size_t size : {FileExtractor::DefaultPieceSize, pieceSize}) {
+        Collected fast;
+        FileExtractor(option, tags, size).extract(bytes, fast);
+        expect(fast.found == expected.values, "the values of the literal rules");
+        expect(fast.failures == expected.failures, "the failures of the literal rules");
+    }
     return 0;
 }

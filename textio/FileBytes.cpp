@@ -30,6 +30,10 @@ ssize_t FileCalls::read(int fd, void* buffer, std::size_t size) {
     return ::read(fd, buffer, size);
 }
 
+off_t FileCalls::lseek(int fd, off_t offset, int whence) {
+    return ::lseek(fd, offset, whence);
+}
+
 int FileCalls::close(int fd) {
     return ::close(fd);
 }
@@ -82,65 +86,21 @@ struct stat regularFileInfo(const QByteArray& native) {
     return info;
 }
 
-// A descriptor closed when it goes, also when the file is found wanting after it was opened.
-struct Descriptor {
-    int fd = -1;
-    Descriptor() = default;
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd >= 0)
-            calls().close(fd);
-    }
-};
-
-// A regular file open for reading.
-class OpenFile {
-public:
-    explicit OpenFile(const QString& path) {
-        const QByteArray native = nativePath(path);
-        // Checked before opening, so that no device is ever opened: opening some has effects
-        // of its own (a tape rewinds, a serial line hangs up).
-        regularFileInfo(native);
-        // Should the file be swapped for a FIFO after the check, O_NONBLOCK keeps the open from
-        // waiting for a writer, and the check of the open file below catches it. On a regular
-        // file the flag changes nothing.
-        m_fd.fd = calls().open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (m_fd.fd < 0)
+// Reads at most `size` bytes, fewer only at the end of the file. Throws FileError.
+std::size_t readFully(int fd, char* into, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = calls().read(fd, into + done, size - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
             failWith(errno);
-        struct stat info {};
-        if (calls().fstat(m_fd.fd, info) != 0)
-            failWith(errno);
-        requireRegularFile(info);
-        m_size = info.st_size;
+        if (got == 0)
+            break;
+        done += std::size_t(got);
     }
-
-    // The length when the file was opened.
-    qint64 size() const { return m_size; }
-
-    // Fills `into` with at most `size` bytes from the start. A file cut short meanwhile gives
-    // what is left of it; bytes added after the file was opened are left out, so a file that
-    // keeps growing cannot keep us reading.
-    void readUpTo(qint64 size, QByteArray& into) {
-        into.resize(size);
-        qint64 done = 0;
-        while (done < size) {
-            const ssize_t got = calls().read(m_fd.fd, into.data() + done, std::size_t(size - done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                failWith(errno);
-            if (got == 0)
-                break;
-            done += got;
-        }
-        into.resize(done);
-    }
-
-private:
-    Descriptor m_fd;
-    qint64 m_size = 0;
-};
+    return done;
+}
 
 } // namespace
 
@@ -153,14 +113,59 @@ FileCalls* setFileCalls(FileCalls* calls) {
 
 } // namespace detail
 
+FileStream::FileStream(const QString& path) {
+    const QByteArray native = nativePath(path);
+    // Checked before opening, so that no device is ever opened: opening some has effects of
+    // their own (a tape rewinds, a serial line hangs up).
+    regularFileInfo(native);
+    // Should the file be swapped for a FIFO after the check, O_NONBLOCK keeps the open from
+    // waiting for a writer, and the check of the open file below catches it. On a regular file
+    // the flag changes nothing.
+    m_fd = calls().open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (m_fd < 0)
+        failWith(errno);
+    try {
+        struct stat info {};
+        if (calls().fstat(m_fd, info) != 0)
+            failWith(errno);
+        requireRegularFile(info);
+        m_size = info.st_size;
+    } catch (...) {
+        calls().close(m_fd);
+        throw;
+    }
+}
+
+FileStream::~FileStream() {
+    calls().close(m_fd);
+}
+
+std::size_t FileStream::read(char* into, std::size_t size) {
+    const auto wanted = std::size_t(std::min<qint64>(qint64(size), m_size - m_done));
+    const std::size_t got = readFully(m_fd, into, wanted);
+    m_done += qint64(got);
+    // Cut short since it was opened: nothing more will come.
+    if (got < wanted)
+        m_done = m_size;
+    return got;
+}
+
+void FileStream::rewind() {
+    if (calls().lseek(m_fd, 0, SEEK_SET) != 0)
+        failWith(errno);
+    m_done = 0;
+}
+
 void readWholeFile(const QString& path, QByteArray& into) {
-    OpenFile file(path);
-    file.readUpTo(file.size(), into);
+    FileStream file(path);
+    into.resize(file.size());
+    into.resize(qsizetype(file.read(into.data(), std::size_t(file.size()))));
 }
 
 qint64 readFileHead(const QString& path, qint64 maxBytes, QByteArray& into) {
-    OpenFile file(path);
-    file.readUpTo(std::min(file.size(), maxBytes), into);
+    FileStream file(path);
+    into.resize(std::min(file.size(), maxBytes));
+    into.resize(qsizetype(file.read(into.data(), std::size_t(into.size()))));
     return file.size();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "textio/ByteSource.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -16,6 +18,27 @@ namespace tagmill {
 
 /// What a FileError says about a FIFO, a socket or a device.
 inline constexpr char NotARegularFile[] = "Not a regular file";
+
+/// A regular file read front to back. Only the bytes it held when it was opened are read, so a
+/// file that keeps growing cannot keep a reader going; one cut short gives what is left.
+class FileStream : public ByteSource {
+public:
+    /// Opens the file. Throws FileError.
+    explicit FileStream(const QString& path);
+    ~FileStream() override;
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
+
+    /// The length when the file was opened.
+    qint64 size() const { return m_size; }
+    std::size_t read(char* into, std::size_t size) override;
+    void rewind() override;
+
+private:
+    int m_fd = -1;
+    qint64 m_size = 0;
+    qint64 m_done = 0;
+};
 
 /// Reads the whole file into `into`, reusing its capacity. Throws FileError on failure.
 void readWholeFile(const QString& path, QByteArray& into);
@@ -43,6 +66,7 @@ public:
     virtual int open(const char* path, int flags);
     virtual int fstat(int fd, struct stat& info);
     virtual ssize_t read(int fd, void* buffer, std::size_t size);
+    virtual off_t lseek(int fd, off_t offset, int whence);
     virtual int close(int fd);
 };
 

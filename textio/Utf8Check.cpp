@@ -60,11 +60,30 @@ std::size_t asciiPrefix(const char* p) {
 #endif
 }
 
+// True when the 64 bytes at p are all ASCII: one test for four vectors.
+bool asciiBlock(const char* p) {
+#if defined(__SSE2__)
+    auto load = [p](int k) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p) + k); };
+    const __m128i any =
+        _mm_or_si128(_mm_or_si128(load(0), load(1)), _mm_or_si128(load(2), load(3)));
+    return _mm_movemask_epi8(any) == 0;
+#else
+    for (int k = 0; k < 64; k += 16)
+        if (asciiPrefix(p + k) != 16)
+            return false;
+    return true;
+#endif
+}
+
 } // namespace
 
 bool isValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
+        if (bytes.size() - i >= 64 && asciiBlock(bytes.data() + i)) {
+            i += 64;
+            continue;
+        }
         if (bytes.size() - i >= 16) {
             const std::size_t ascii = asciiPrefix(bytes.data() + i);
             i += ascii;

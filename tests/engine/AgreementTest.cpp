@@ -1,4 +1,4 @@
-// The fast whole-file searches and the reader-based ExtractValues must give exactly what the
+// The piece-by-piece searches and the reader-based ExtractValues must give exactly what the
 // literal rules give, whatever the encoding, line ends, case and file size.
 
 #include "engine/ExtractValues.h"
@@ -33,6 +33,12 @@ struct Collected : FileSink {
 const QList<QStringList> TagSets{{"td"},  {"a", "td"},    {"préis"},  {""},        {"<td>"},
                                  {"td "}, {"item", "TD"}, {"ß", "x"}, {"td2", "a"}};
 
+// Files are read piece by piece; a value, pattern or character split between two pieces must
+// come out as from the whole file.
+// Tiny pieces only for small files, or the large ones would take minutes.
+const std::size_t PieceSizes[] = {1, 2, 3, 7, 64, 4099, FileExtractor::DefaultPieceSize};
+constexpr qsizetype TinyPiecesUpTo = 2048;
+
 const ExtractionOption Options[] = {ExtractionOption::TagAndValue, ExtractionOption::ValueOnly,
                                     ExtractionOption::WholeLine, ExtractionOption::Quoted};
 
@@ -64,10 +70,15 @@ void checkFile(const QString& text, FileForm form, const QString& path,
             const OracleResult expected = oracleExtract(option, decoded, tags);
             SCOPED_TRACE(describe(text, form, option, tags).toStdString());
 
-            Collected fast;
-            FileExtractor(option, tags).extract(*bytes, fast);
-            ASSERT_EQ(fast.found, expected.values);
-            ASSERT_EQ(fast.failures, expected.failures);
+            for (std::size_t pieceSize : PieceSizes) {
+                if (pieceSize < 64 && bytes->size() > TinyPiecesUpTo)
+                    continue;
+                SCOPED_TRACE(pieceSize);
+                Collected fast;
+                FileExtractor(option, tags, pieceSize).extract(*bytes, fast);
+                ASSERT_EQ(fast.found, expected.values);
+                ASSERT_EQ(fast.failures, expected.failures);
+            }
 
             QStringList viaReaders;
             int readerFailures = 0;

@@ -161,11 +161,17 @@ QStringList viaReaders(ExtractionOption option, const QString& path, const QStri
     return values;
 }
 
+// The values, the same whatever the size of the pieces the file is read in.
 QStringList viaFileExtractor(ExtractionOption option, const QByteArray& file,
                              const QStringList& tags) {
-    Collected fast;
-    FileExtractor(option, tags).extract(file, fast);
-    return fast.found;
+    Collected whole;
+    FileExtractor(option, tags).extract(file, whole);
+    for (std::size_t pieceSize : {1, 2, 3, 5}) {
+        Collected pieces;
+        FileExtractor(option, tags, pieceSize).extract(file, pieces);
+        EXPECT_EQ(pieces.found, whole.found) << "pieces of " << pieceSize << " bytes";
+    }
+    return whole.found;
 }
 
 class DecodingPaths : public TempFiles {

@@ -1,0 +1,141 @@
+#pragma once
+
+#include "engine/TextSearch.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tagmill::detail {
+
+/// Every pattern searched starts with "<", so a text is searched by visiting the places where
+/// a "<" may begin one and walking this tree of the folded characters that follow the "<" in
+/// each pattern: all tags are found in one pass, however many there are.
+template <typename Char> class PatternTrie {
+public:
+    struct Match {
+        std::uint32_t tag;
+        bool closing;
+    };
+    struct Pattern {
+        std::basic_string_view<Char> text; // folded, "<" included
+        Match match;
+    };
+
+    explicit PatternTrie(const std::vector<Pattern>& patterns) : m_nodes(1) {
+        for (const Pattern& pattern : patterns) {
+            std::uint32_t node = 0;
+            for (Char c : pattern.text.substr(1))
+                node = childOrNew(node, c);
+            m_nodes[node].matches.push_back(pattern.match);
+        }
+        for (Node& node : m_nodes)
+            if (node.children.size() > TableAfter)
+                fillTable(node);
+        for (std::uint32_t node = 0; node < m_nodes.size(); ++node)
+            joinRun(node);
+    }
+
+    /// Collects into `found` the patterns that begin at the "<" at `at`. False when the text ends
+    /// before the walk does and more may follow (atEnd false): the caller tries again with more.
+    bool matchesAt(std::basic_string_view<Char> text, std::size_t at, bool atEnd,
+                   std::vector<Match>& found) const {
+        found.clear();
+        std::uint32_t node = 0;
+        for (std::size_t i = at + 1;;) {
+            const Node& here = m_nodes[node];
+            if (!here.matches.empty())
+                found.insert(found.end(), here.matches.begin(), here.matches.end());
+            if (!here.run.empty()) {
+                for (Char c : here.run) {
+                    if (i == text.size())
+                        return atEnd;
+                    if (foldedAt(text, i++) != c)
+                        return true;
+                }
+                node = here.runEnd;
+                continue;
+            }
+            if (here.children.empty())
+                return true;
+            if (i == text.size())
+                return atEnd;
+            node = here.child(foldedAt(text, i++));
+            if (node == None)
+                return true;
+        }
+    }
+
+private:
+    static constexpr std::uint32_t None = 0;     // the root is nobody's child
+    static constexpr std::size_t TableAfter = 8; // children looked up in a table beyond this
+
+    struct Node {
+        std::vector<std::pair<Char, std::uint32_t>> children;
+        std::unique_ptr<std::array<std::uint32_t, 128>> ascii; // for nodes with many children
+        std::vector<Match> matches;
+        // A chain of nodes with one child each and nothing found on the way, walked as a
+        // string: most patterns share little with the others.
+        std::basic_string<Char> run;
+        std::uint32_t runEnd = None;
+
+        std::uint32_t child(Char c) const {
+            const auto unit = std::make_unsigned_t<Char>(c);
+            if (ascii && unit < 128)
+                return (*ascii)[unit];
+            for (const auto& [key, index] : children)
+                if (key == c)
+                    return index;
+            return None;
+        }
+    };
+
+    static Char foldedAt(std::basic_string_view<Char> text, std::size_t i) {
+        if constexpr (sizeof(Char) == 1)
+            return foldUnit(text[i]);
+        else
+            return foldedUnitAt(text, i);
+    }
+
+    std::uint32_t childOrNew(std::uint32_t node, Char c) {
+        for (const auto& [key, index] : m_nodes[node].children)
+            if (key == c)
+                return index;
+        const auto index = std::uint32_t(m_nodes.size());
+        m_nodes.emplace_back();
+        m_nodes[node].children.emplace_back(c, index);
+        return index;
+    }
+
+    static void fillTable(Node& node) {
+        node.ascii = std::make_unique<std::array<std::uint32_t, 128>>();
+        node.ascii->fill(None);
+        for (const auto& [key, child] : node.children)
+            if (std::make_unsigned_t<Char>(key) < 128)
+                (*node.ascii)[std::make_unsigned_t<Char>(key)] = child;
+    }
+
+    void joinRun(std::uint32_t node) {
+        std::basic_string<Char> run;
+        std::uint32_t end = node;
+        while (m_nodes[end].children.size() == 1) {
+            const auto [c, next] = m_nodes[end].children.front();
+            run += c;
+            end = next;
+            if (!m_nodes[end].matches.empty())
+                break;
+        }
+        if (run.size() < 2)
+            return;
+        m_nodes[node].run = std::move(run);
+        m_nodes[node].runEnd = end;
+    }
+
+    std::vector<Node> m_nodes;
+};
+
+} // namespace tagmill::detail

@@ -1,0 +1,68 @@
+#include "engine/ValueOrder.h"
+
+namespace tagmill {
+
+namespace {
+
+constexpr std::size_t BatchBytes = 256 * 1024;
+
+} // namespace
+
+ValueOrder::ValueOrder(std::size_t streams, FileSink& sink)
+    : m_sink(sink), m_streams(streams), m_held(streams) {}
+
+ValueOrder::~ValueOrder() {
+    flush();
+}
+
+void ValueOrder::value(std::size_t stream, std::string_view utf8) {
+    if (stream == 0 && m_held.empty(0))
+        append(utf8);
+    else
+        m_held.add(stream, HeldValues::Kind::Value, utf8);
+}
+
+void ValueOrder::undecided(std::size_t stream, std::string_view bytes) {
+    m_held.add(stream, HeldValues::Kind::Undecided, bytes);
+}
+
+void ValueOrder::failure(std::size_t stream, const QString& description) {
+    if (stream == 0 && m_held.empty(0)) {
+        flush();
+        m_sink.failure(description);
+    } else {
+        m_held.add(stream, HeldValues::Kind::Failure, description.toUtf8().toStdString());
+    }
+}
+
+void ValueOrder::finish(const std::function<std::string(std::string_view)>& decode) {
+    for (std::size_t stream = 0; stream < m_streams; ++stream)
+        m_held.drain(stream, [&](HeldValues::Kind kind, std::string_view bytes) {
+            switch (kind) {
+            case HeldValues::Kind::Value:
+                append(bytes);
+                break;
+            case HeldValues::Kind::Undecided:
+                append(decode(bytes));
+                break;
+            case HeldValues::Kind::Failure:
+                flush();
+                m_sink.failure(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
+                break;
+            }
+        });
+    flush();
+}
+
+void ValueOrder::append(std::string_view utf8) {
+    m_batch.append(utf8);
+    if (m_batch.byteSize() >= BatchBytes)
+        flush();
+}
+
+void ValueOrder::flush() {
+    if (!m_batch.empty())
+        m_sink.values(std::exchange(m_batch, ValueBatch()));
+}
+
+} // namespace tagmill

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "engine/FileExtractor.h"
+#include "engine/HeldValues.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tagmill {
+
+/// Puts what one file gives in the order of the options: stream by stream (each tag in turn, or
+/// the single stream of quoted values), each stream's values in the order found. A single pass
+/// finds all streams' values together, so only the first stream's go out at once; the others
+/// wait for the end of the file. A value whose text depends on what the rest of the file holds
+/// (non-ASCII bytes of a mark-less file, UTF-8 only if the whole file is) waits as well, with
+/// everything after it in its stream.
+class ValueOrder {
+public:
+    ValueOrder(std::size_t streams, FileSink& sink);
+    ~ValueOrder();
+
+    void value(std::size_t stream, std::string_view utf8);
+    /// A value whose bytes are decoded only once the file's encoding is known.
+    void undecided(std::size_t stream, std::string_view bytes);
+    void failure(std::size_t stream, const QString& description);
+    /// Hands on everything held, decoding the undecided values with `decode`.
+    void finish(const std::function<std::string(std::string_view)>& decode);
+
+private:
+    void append(std::string_view utf8);
+    void flush();
+
+    FileSink& m_sink;
+    std::size_t m_streams;
+    ValueBatch m_batch;
+    HeldValues m_held;
+};
+
+} // namespace tagmill
