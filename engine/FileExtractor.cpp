@@ -3,6 +3,7 @@
 #include "engine/StreamSearches.h"
 #include "engine/ValueOrder.h"
 #include "textio/ByteSource.h"
+#include "textio/FileError.h"
 #include "textio/StreamDecoder.h"
 #include "textio/TextEncoding.h"
 #include "textio/Utf8Check.h"
@@ -12,6 +13,7 @@ namespace tagmill {
 namespace {
 
 constexpr qsizetype LongestMark = 4;
+constexpr std::uint64_t LineCarryLimit = 16 * 1024 * 1024;
 
 QByteArrayView viewOf(std::string_view bytes) {
     return {bytes.data(), qsizetype(bytes.size())};
@@ -41,8 +43,9 @@ std::size_t readPiece(ByteSource& source, QByteArray& into, std::size_t size) {
 // as soon as bytes that are no UTF-8 turn up.
 class ByteOut {
 public:
-    ByteOut(ValueOrder& order, TextEncoding encoding, const Utf8Validator& validator)
-        : m_order(order), m_encoding(encoding), m_validator(validator) {}
+    ByteOut(ValueOrder& order, TextEncoding encoding, const Utf8Validator& validator,
+            ByteSource& source)
+        : m_order(order), m_encoding(encoding), m_validator(validator), m_source(source) {}
 
     void value(std::size_t stream, std::string_view bytes) {
         if (isAscii(bytes))
@@ -55,6 +58,15 @@ public:
         else
             m_order.undecided(stream, bytes);
     }
+    // A value whose start is no longer held: read again from the file.
+    void value(std::size_t stream, std::uint64_t from, std::uint64_t base, std::string_view rest) {
+        std::string whole(std::size_t(base - from), '\0');
+        const std::uint64_t offset = from + std::uint64_t(markLength(m_encoding));
+        if (m_source.readAt(offset, whole.data(), whole.size()) != whole.size())
+            throw FileError(QStringLiteral("The file changed while it was read"));
+        whole.append(rest);
+        value(stream, whole);
+    }
     void failure(std::size_t stream, const QString& description) {
         m_order.failure(stream, description);
     }
@@ -63,6 +75,7 @@ private:
     ValueOrder& m_order;
     TextEncoding m_encoding;
     const Utf8Validator& m_validator;
+    ByteSource& m_source;
 };
 
 class WideOut {
@@ -84,7 +97,7 @@ private:
 // Drops the text the search no longer needs.
 template <typename Search>
 void keepNeeded(QByteArray& text, std::uint64_t& base, const Search& search) {
-    const std::uint64_t keep = search.needed();
+    const std::uint64_t keep = std::max(search.needed(), base);
     text.remove(0, qsizetype(keep - base));
     base = keep;
 }
@@ -103,7 +116,7 @@ void searchBytes(ByteSource& source, QByteArray& text, TextEncoding encoding, Se
     const bool narrow = encoding == TextEncoding::Narrow;
     if (narrow)
         validator.add(viewOf(text), false);
-    ByteOut out(order, encoding, validator);
+    ByteOut out(order, encoding, validator, source);
     std::uint64_t base = 0;
     for (;;) {
         search.scan(viewOf(text), base, false, out);
@@ -171,7 +184,9 @@ void withSearch(ExtractionOption option, const std::vector<detail::TagPatterns<C
         return;
     }
     case ExtractionOption::WholeLine: {
-        detail::LineSearch<Char> search(tags);
+        // A line longer than this that holds no pattern yet is read again should one follow;
+        // only bytes can be read again by position.
+        detail::LineSearch<Char> search(tags, sizeof(Char) == 1 ? LineCarryLimit : detail::NotOpen);
         run(search);
         return;
     }

@@ -155,8 +155,13 @@ private:
 /// time.
 template <typename Char> class LineSearch {
 public:
-    explicit LineSearch(const std::vector<TagPatterns<Char>>& tags)
-        : m_trie(patternsOf(tags)), m_lastLine(tags.size(), 0) {
+    /// A line holding no pattern so far stops being kept once it is longer than carryLimit; should
+    /// a pattern follow, Out is asked for the line from its start, which it reads again:
+    ///   void value(std::size_t stream, std::uint64_t from, std::uint64_t base,
+    ///              std::basic_string_view<Char> rest)   the text from `from` to `base`, then rest
+    explicit LineSearch(const std::vector<TagPatterns<Char>>& tags,
+                        std::uint64_t carryLimit = NotOpen)
+        : m_trie(patternsOf(tags)), m_lastLine(tags.size(), 0), m_carryLimit(carryLimit) {
         std::vector<std::basic_string_view<Char>> openings;
         for (const auto& pattern : patternsOf(tags))
             openings.push_back(pattern.text);
@@ -176,29 +181,28 @@ public:
                     m_scanned = base + end;
                     return;
                 }
-                const std::size_t start = std::size_t(m_lineStart - base);
                 for (std::size_t stream : m_marked)
-                    out.value(stream, text.substr(start, end - start));
+                    deliver(text, base, end, stream, out);
                 m_marked.clear();
                 m_inLine = false;
                 ++m_line;
                 at = std::min(end + 1, text.size());
-                m_lineStart = base + at;
+                m_lineStart = m_lineKnownAt = base + at;
                 continue;
             }
             at = m_starts->next(text, at);
             if (at == text.size()) {
-                m_lineStart = base + lineStartBefore(text, text.size(), base);
+                findLineStart(text, at, base);
                 m_scanned = base + at;
                 return;
             }
             if (!m_trie.matchesAt(text, at, atEnd, m_found)) {
-                m_lineStart = base + lineStartBefore(text, at, base);
+                findLineStart(text, at, base);
                 m_scanned = base + at;
                 return;
             }
             if (!m_found.empty()) {
-                m_lineStart = base + lineStartBefore(text, at, base);
+                findLineStart(text, at, base);
                 m_inLine = true;
                 for (const auto& match : m_found)
                     mark(match.tag);
@@ -207,7 +211,11 @@ public:
         }
     }
 
-    std::uint64_t needed() const { return m_lineStart; }
+    std::uint64_t needed() const {
+        if (!m_inLine && m_scanned - m_lineStart > m_carryLimit)
+            return std::min(m_lineKnownAt, m_scanned);
+        return m_lineStart;
+    }
 
 private:
     // The opening patterns; one holding a line break can never lie within a line.
@@ -221,14 +229,28 @@ private:
         return patterns;
     }
 
-    // Where the line holding position `at` starts: after the last line break before it, looking
-    // no further back than the start of the line known so far.
-    std::size_t lineStartBefore(std::basic_string_view<Char> text, std::size_t at,
-                                std::uint64_t base) const {
-        const std::size_t floor = std::size_t(m_lineStart - base);
-        while (at > floor && !isLineBreak(char16_t(text[at - 1])))
-            --at;
-        return at;
+    // Finds where the line holding position `at` starts: after the last line break before it.
+    // Only the text after the last position whose line start is known is looked at, so each
+    // character is looked at once.
+    void findLineStart(std::basic_string_view<Char> text, std::size_t at, std::uint64_t base) {
+        const std::size_t floor = std::size_t(m_lineKnownAt - base);
+        std::size_t i = at;
+        while (i > floor && !isLineBreak(char16_t(text[i - 1])))
+            --i;
+        if (i > floor)
+            m_lineStart = base + i;
+        m_lineKnownAt = base + at;
+    }
+
+    template <typename Out>
+    void deliver(std::basic_string_view<Char> text, std::uint64_t base, std::size_t end,
+                 std::size_t stream, Out& out) {
+        if (m_lineStart >= base) {
+            const auto start = std::size_t(m_lineStart - base);
+            out.value(stream, text.substr(start, end - start));
+        } else if constexpr (sizeof(Char) == 1) {
+            out.value(stream, m_lineStart, base, text.substr(0, end));
+        }
     }
 
     // Marks the tags whose opening pattern lies in [from, end); false when a pattern may run on
@@ -259,8 +281,10 @@ private:
     std::vector<std::uint64_t> m_lastLine; // the last line (numbered from 1) marked for each tag
     std::vector<std::size_t> m_marked;     // the tags whose pattern the current line holds
     std::uint64_t m_line = 1;
-    bool m_inLine = false;         // a line holding a pattern is being read to its end
-    std::uint64_t m_lineStart = 0; // the start of the line of the scan position
+    bool m_inLine = false; // a line holding a pattern is being read to its end
+    std::uint64_t m_carryLimit;
+    std::uint64_t m_lineStart = 0;   // the start of the line of the scan position
+    std::uint64_t m_lineKnownAt = 0; // the position up to which m_lineStart has been found
     std::uint64_t m_scanned = 0;
     std::vector<typename PatternTrie<Char>::Match> m_found;
 };

@@ -13,4 +13,12 @@ std::size_t MemorySource::read(char* into, std::size_t size) {
     return n;
 }
 
+std::size_t MemorySource::readAt(std::uint64_t offset, char* into, std::size_t size) {
+    if (offset >= std::uint64_t(m_bytes.size()))
+        return 0;
+    const auto n = std::min<std::size_t>(size, std::size_t(m_bytes.size()) - std::size_t(offset));
+    std::memcpy(into, m_bytes.data() + offset, n);
+    return n;
+}
+
 } // namespace tagmill

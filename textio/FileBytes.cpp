@@ -34,6 +34,10 @@ off_t FileCalls::lseek(int fd, off_t offset, int whence) {
     return ::lseek(fd, offset, whence);
 }
 
+ssize_t FileCalls::pread(int fd, void* buffer, std::size_t size, off_t offset) {
+    return ::pread(fd, buffer, size, offset);
+}
+
 int FileCalls::close(int fd) {
     return ::close(fd);
 }
@@ -154,6 +158,21 @@ void FileStream::rewind() {
     if (calls().lseek(m_fd, 0, SEEK_SET) != 0)
         failWith(errno);
     m_done = 0;
+}
+
+std::size_t FileStream::readAt(std::uint64_t offset, char* into, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = calls().pread(m_fd, into + done, size - done, off_t(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            failWith(errno);
+        if (got == 0)
+            break;
+        done += std::size_t(got);
+    }
+    return done;
 }
 
 void readWholeFile(const QString& path, QByteArray& into) {

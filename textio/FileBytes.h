@@ -33,6 +33,7 @@ public:
     qint64 size() const { return m_size; }
     std::size_t read(char* into, std::size_t size) override;
     void rewind() override;
+    std::size_t readAt(std::uint64_t offset, char* into, std::size_t size) override;
 
 private:
     int m_fd = -1;
@@ -67,6 +68,7 @@ public:
     virtual int fstat(int fd, struct stat& info);
     virtual ssize_t read(int fd, void* buffer, std::size_t size);
     virtual off_t lseek(int fd, off_t offset, int whence);
+    virtual ssize_t pread(int fd, void* buffer, std::size_t size, off_t offset);
     virtual int close(int fd);
 };
 

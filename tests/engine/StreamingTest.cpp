@@ -1,0 +1,128 @@
+// Reading a file in pieces: what waits for its turn, what is read again, and a file that
+// changes meanwhile.
+
+#include "engine/FileExtractor.h"
+#include "engine/HeldValues.h"
+#include "TempFiles.h"
+#include "textio/FileBytes.h"
+#include "textio/FileError.h"
+
+#include <gtest/gtest.h>
+
+using namespace tagmill;
+using namespace tagmill::test;
+
+namespace {
+
+struct Collected : FileSink {
+    QStringList found;
+    QStringList failures;
+    bool proceed() override { return true; }
+    void values(ValueBatch&& b) override {
+        for (std::size_t i = 0; i < b.count(); ++i)
+            found.append(QString::fromUtf8(b.value(i).data(), qsizetype(b.value(i).size())));
+    }
+    void failure(const QString& description) override { failures.append(description); }
+};
+
+QStringList extractFile(ExtractionOption option, const QString& path, const QStringList& tags,
+                        std::size_t pieceSize = FileExtractor::DefaultPieceSize) {
+    Collected sink;
+    FileStream file(path);
+    FileExtractor(option, tags, pieceSize).extract(file, sink);
+    return sink.found;
+}
+
+using Held = std::vector<std::pair<HeldValues::Kind, std::string>>;
+
+Held drained(HeldValues& held, std::size_t stream) {
+    Held out;
+    held.drain(stream, [&](HeldValues::Kind kind, std::string_view bytes) {
+        out.emplace_back(kind, std::string(bytes));
+    });
+    return out;
+}
+
+} // namespace
+
+TEST(HeldValues, KeepEachStreamInOrderWhenTheyMoveToTheTemporaryFile) {
+    // A budget of a few records sends most of them to the temporary file, in several pieces.
+    HeldValues held(3, 64);
+    Held expected[3];
+    for (int i = 0; i < 200; ++i) {
+        const std::size_t stream = std::size_t(i % 3);
+        const auto kind = i % 7 == 0   ? HeldValues::Kind::Failure
+                          : i % 5 == 0 ? HeldValues::Kind::Undecided
+                                       : HeldValues::Kind::Value;
+        const std::string bytes =
+            i % 11 == 0 ? std::string() : std::string(std::size_t(i), 'a' + i % 26);
+        held.add(stream, kind, bytes);
+        expected[stream].emplace_back(kind, bytes);
+    }
+    for (std::size_t stream : {2, 0, 1}) {
+        EXPECT_FALSE(held.empty(stream));
+        EXPECT_EQ(drained(held, stream), expected[stream]) << "stream " << stream;
+        EXPECT_TRUE(held.empty(stream));
+    }
+}
+
+class Streaming : public TempFiles {};
+
+TEST_F(Streaming, LaterTagsComeAfterTheFirstWhateverTheirPlace) {
+    const QString path = write("order.xml", "<b>1</b><a>2</a><b>3</b><a>4</a>\n<b>5</b>");
+    for (std::size_t pieceSize : {1, 4, 1024}) {
+        EXPECT_EQ(extractFile(ExtractionOption::ValueOnly, path, {"a", "b"}, pieceSize),
+                  (QStringList{"2", "4", "1", "3", "5"}));
+        EXPECT_EQ(extractFile(ExtractionOption::WholeLine, path, {"b", "a"}, pieceSize),
+                  (QStringList{"<b>1</b><a>2</a><b>3</b><a>4</a>", "<b>5</b>",
+                               "<b>1</b><a>2</a><b>3</b><a>4</a>"}));
+    }
+}
+
+// Without a mark, "é" is UTF-8 only if the whole file is; a byte that is no UTF-8 at its very
+// end makes every value Windows-1252, also those found long before it.
+TEST_F(Streaming, MarklessValuesWaitForTheEncodingOfTheWholeFile) {
+    const QByteArray body = "<v>caf\xC3\xA9</v><v>plain</v>" + QByteArray(5000, ' ');
+    const QString utf8 = write("utf8.xml", body);
+    const QString legacy = write("legacy.xml", body + "\xE9");
+    for (std::size_t pieceSize : {3, 64, 1 << 20}) {
+        EXPECT_EQ(extractFile(ExtractionOption::ValueOnly, utf8, {"v"}, pieceSize),
+                  (QStringList{QString::fromUtf8("caf\xC3\xA9"), "plain"}));
+        EXPECT_EQ(extractFile(ExtractionOption::ValueOnly, legacy, {"v"}, pieceSize),
+                  (QStringList{QString::fromUtf8("caf\xC3\x83\xC2\xA9"), "plain"}));
+    }
+}
+
+// A line is not kept while it holds no pattern, however long it grows; when one follows, the
+// line is read again from the file.
+TEST_F(Streaming, ALongLineHoldingNoPatternIsReadAgainWhenOneFollows) {
+    const QByteArray longStart(20 * 1024 * 1024, 'x');
+    const QString path = write("long.xml", "\xEF\xBB\xBFhead\n" + longStart + "<td>v</td>\r\n" +
+                                               longStart + "\nlast <td>");
+    const QStringList lines = extractFile(ExtractionOption::WholeLine, path, {"td"});
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QString::fromLatin1(longStart + "<td>v</td>"));
+    EXPECT_EQ(lines[1], "last <td>");
+}
+
+namespace {
+
+// Reading again finds the file cut short.
+struct CutShortOnRereading : detail::FileCalls {
+    ssize_t pread(int, void*, std::size_t, off_t) override { return 0; }
+};
+
+} // namespace
+
+TEST_F(Streaming, AFileCutShortBeforeItIsReadAgainIsReported) {
+    const QString path = write("cut.xml", QByteArray(17 * 1024 * 1024, 'x') + "<td>\n");
+    CutShortOnRereading calls;
+    detail::setFileCalls(&calls);
+    try {
+        extractFile(ExtractionOption::WholeLine, path, {"td"});
+        ADD_FAILURE() << "no failure";
+    } catch (const FileError& error) {
+        EXPECT_STREQ(error.what(), "The file changed while it was read");
+    }
+    detail::setFileCalls(nullptr);
+}
