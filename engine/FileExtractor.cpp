@@ -173,29 +173,40 @@ bool isUtf8Throughout(ByteSource& source, QByteArray& piece, std::size_t pieceSi
     }
 }
 
-// Calls run with the search of the option over units of type Char.
+// The search of each kind over units of type Char, made when first needed.
+template <typename Char> struct SearchSet {
+    std::optional<detail::ElementSearch<Char>> element;
+    std::optional<detail::LineSearch<Char>> line;
+    std::optional<detail::QuoteSearch<Char>> quote;
+};
+
+template <typename Search> Search& restarted(std::optional<Search>& search, auto make) {
+    if (!search)
+        make();
+    search->restart();
+    return *search;
+}
+
+// Calls run with the search of the option over units of type Char, ready for a new file.
 template <typename Char, typename Run>
 void withSearch(ExtractionOption option, const std::vector<detail::TagPatterns<Char>>& tags,
-                Run run) {
+                SearchSet<Char>& set, Run run) {
     switch (option) {
-    case ExtractionOption::Quoted: {
-        detail::QuoteSearch<Char> search;
-        run(search);
+    case ExtractionOption::Quoted:
+        run(restarted(set.quote, [&] { set.quote.emplace(); }));
         return;
-    }
-    case ExtractionOption::WholeLine: {
+    case ExtractionOption::WholeLine:
         // A line longer than this that holds no pattern yet is read again should one follow;
         // only bytes can be read again by position.
-        detail::LineSearch<Char> search(tags, sizeof(Char) == 1 ? LineCarryLimit : detail::NotOpen);
-        run(search);
+        run(restarted(set.line, [&] {
+            set.line.emplace(tags, sizeof(Char) == 1 ? LineCarryLimit : detail::NotOpen);
+        }));
         return;
-    }
     case ExtractionOption::TagAndValue:
-    case ExtractionOption::ValueOnly: {
-        detail::ElementSearch<Char> search(tags, option == ExtractionOption::TagAndValue);
-        run(search);
+    case ExtractionOption::ValueOnly:
+        run(restarted(set.element,
+                      [&] { set.element.emplace(tags, option == ExtractionOption::TagAndValue); }));
         return;
-    }
     case ExtractionOption::Nothing:
         return;
     }
@@ -203,9 +214,15 @@ void withSearch(ExtractionOption option, const std::vector<detail::TagPatterns<C
 
 } // namespace
 
+struct FileExtractor::Searches {
+    SearchSet<char> bytes;
+    SearchSet<char16_t> wide;
+};
+
 FileExtractor::FileExtractor(ExtractionOption option, const QStringList& tags,
                              std::size_t pieceSize)
-    : m_option(option), m_pieceSize(std::max<std::size_t>(pieceSize, 1)) {
+    : m_option(option), m_pieceSize(std::max<std::size_t>(pieceSize, 1)),
+      m_searches(std::make_unique<Searches>()) {
     for (const QString& tag : tags) {
         m_wideTags.push_back(detail::wideTagPatterns(tag));
         if (auto bytes = detail::bytePatterns(tag))
@@ -214,6 +231,8 @@ FileExtractor::FileExtractor(ExtractionOption option, const QStringList& tags,
             m_tagsAscii = false;
     }
 }
+
+FileExtractor::~FileExtractor() = default;
 
 void FileExtractor::extract(ByteSource& source, FileSink& sink) {
     if (m_option == ExtractionOption::Nothing)
@@ -230,7 +249,7 @@ void FileExtractor::extract(ByteSource& source, FileSink& sink) {
     const bool wide =
         isWideEncoding(encoding) || (!m_tagsAscii && m_option != ExtractionOption::Quoted);
     if (!wide) {
-        withSearch(m_option, m_byteTags, [&](auto& search) {
+        withSearch(m_option, m_byteTags, m_searches->bytes, [&](auto& search) {
             searchBytes(source, first, encoding, search, order, sink, m_pieceSize);
         });
         return;
@@ -243,7 +262,7 @@ void FileExtractor::extract(ByteSource& source, FileSink& sink) {
         source.rewind();
         first.clear();
     }
-    withSearch(m_option, m_wideTags, [&](auto& search) {
+    withSearch(m_option, m_wideTags, m_searches->wide, [&](auto& search) {
         searchWide(source, first, m_wide, decodeAs, search, order, sink, m_pieceSize);
     });
 }

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ public:
 
     FileExtractor(ExtractionOption option, const QStringList& tags,
                   std::size_t pieceSize = DefaultPieceSize);
+    ~FileExtractor();
 
     /// Reads the source to its end. Throws FileError when reading fails. The buffers stay from
     /// one file to the next, so that memory is not fetched and cleared anew for each.
@@ -50,6 +52,8 @@ private:
     bool m_tagsAscii = true;
     std::vector<detail::TagPatterns<char>> m_byteTags; // only when every tag is ASCII
     std::vector<detail::TagPatterns<char16_t>> m_wideTags;
+    struct Searches;
+    std::unique_ptr<Searches> m_searches; // laid out once, used for every file
     QByteArray m_bytes;
     std::u16string m_wide;
 };

@@ -11,6 +11,7 @@
 
 #include <QString>
 
+#include <cstring>
 #include <string_view>
 
 namespace tagmill::detail {
@@ -24,6 +25,28 @@ inline const QString NoEndOfOpeningTag =
     QStringLiteral("Invalid procedure call or argument: the opening tag has no '>' before its "
                    "closing tag");
 
+/// Position of the last c before `end`; npos when there is none. For bytes memrchr looks at
+/// many at a time: option 2 looks back over each element's whole content.
+inline std::size_t lastBefore(std::string_view text, std::size_t end, char c) {
+    const void* hit = memrchr(text.data(), c, end);
+    return hit ? std::size_t(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
+}
+inline std::size_t lastBefore(std::u16string_view text, std::size_t end, char16_t c) {
+    while (end > 0)
+        if (text[--end] == c)
+            return end;
+    return std::u16string_view::npos;
+}
+
+/// Position of the last "</" in the text; npos when there is none.
+template <typename Char> std::size_t lastEndTag(std::basic_string_view<Char> text) {
+    std::size_t end = text.size();
+    for (std::size_t lt; (lt = lastBefore(text, end, Char('<'))) != text.npos; end = lt)
+        if (lt + 1 < text.size() && text[lt + 1] == Char('/'))
+            return lt;
+    return text.npos;
+}
+
 // Option 2's value: the element's content, or, when it holds child elements, the text between
 // the last ">" before its last "</" and that "</".
 template <typename Char, typename Sink>
@@ -36,10 +59,9 @@ void deliverInnerValue(std::basic_string_view<Char> text, std::size_t open, std:
         return;
     }
     const std::basic_string_view<Char> raw = text.substr(start, close - start);
-    const Char endTag[] = {Char('<'), Char('/')};
-    std::size_t end = raw.rfind(std::basic_string_view<Char>(endTag, 2));
+    std::size_t end = lastEndTag(raw);
     const bool hasInnerEnd = end != npos && end > 0;
-    const std::size_t gt = hasInnerEnd ? raw.rfind(Char('>'), end) : raw.rfind(Char('>'));
+    const std::size_t gt = lastBefore(raw, hasInnerEnd ? end + 1 : raw.size(), Char('>'));
     const std::size_t from = gt == npos ? 0 : gt + 1;
     if (!hasInnerEnd)
         end = raw.size();

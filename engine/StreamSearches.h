@@ -55,6 +55,16 @@ public:
         m_allStarts.emplace(all);
     }
 
+    /// Forgets the last file, keeping the patterns, which take a while to lay out for many tags.
+    void restart() {
+        for (TagState& tag : m_tags) {
+            tag.next = 0;
+            tag.open = NotOpen;
+        }
+        m_openCount = 0;
+        m_scanned = 0;
+    }
+
     template <typename Out>
     void scan(std::basic_string_view<Char> text, std::uint64_t base, bool atEnd, Out& out) {
         std::size_t at = std::size_t(m_scanned - base);
@@ -166,6 +176,15 @@ public:
         for (const auto& pattern : patternsOf(tags))
             openings.push_back(pattern.text);
         m_starts.emplace(openings);
+    }
+
+    /// Forgets the last file, keeping the patterns.
+    void restart() {
+        std::fill(m_lastLine.begin(), m_lastLine.end(), 0);
+        m_marked.clear();
+        m_line = 1;
+        m_inLine = false;
+        m_lineStart = m_lineKnownAt = m_scanned = 0;
     }
 
     template <typename Out>
@@ -293,6 +312,11 @@ private:
 /// fourth, and so on; an unpaired last mark gives nothing. One stream.
 template <typename Char> class QuoteSearch {
 public:
+    void restart() {
+        m_open = NotOpen;
+        m_scanned = 0;
+    }
+
     template <typename Out>
     void scan(std::basic_string_view<Char> text, std::uint64_t base, bool, Out& out) {
         for (std::size_t at = std::size_t(m_scanned - base);;) {
