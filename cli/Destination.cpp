@@ -76,6 +76,10 @@ bool Destination::write(std::string& bytes) {
     return ok();
 }
 
+bool Destination::write(std::string_view bytes) {
+    return writeAll(bytes.data(), bytes.size());
+}
+
 void Destination::flush() {
     if (!m_file && ok() && std::fflush(stdout) != 0)
         failStandardOutput();

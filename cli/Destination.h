@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tagmill::cli {
 
@@ -24,6 +25,8 @@ public:
     bool open();
     /// Writes the bytes and clears them; false once any write has failed.
     bool write(std::string& bytes);
+    /// Writes the bytes, left as they are; false once any write has failed.
+    bool write(std::string_view bytes);
     /// Sends the bytes standard output holds on now, so that a message on standard error comes
     /// after them; a file gathers its bytes until finish().
     void flush();

@@ -63,6 +63,23 @@ bool needsCsvQuotes(std::string_view text) {
     return false;
 }
 
+// Position of the next quotation mark at or after `from`, 16 bytes at a time as above.
+std::size_t findQuote(std::string_view text, std::size_t from) {
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i quote = _mm_set1_epi8('"');
+    for (; i + 16 <= text.size(); i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        if (const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(v, quote)); mask != 0)
+            return i + std::size_t(__builtin_ctz(unsigned(mask)));
+    }
+#endif
+    for (; i < text.size(); ++i)
+        if (text[i] == '"')
+            return i;
+    return text.size();
+}
+
 } // namespace
 
 void appendJsonEscaped(std::string& out, std::string_view text) {
@@ -110,11 +127,13 @@ void appendCsvField(std::string& out, std::string_view text) {
         return;
     }
     out += '"';
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
+    // Each run of bytes up to a quotation mark goes in whole, and the mark once more after it.
+    std::size_t plain = 0;
+    for (std::size_t i = findQuote(text, 0); i < text.size(); i = findQuote(text, i + 1)) {
+        out.append(text.substr(plain, i + 1 - plain));
+        plain = i;
     }
+    out.append(text.substr(plain));
     out += '"';
 }
 
@@ -132,38 +151,66 @@ void RowFormat::appendHeader(std::string& out) const {
     }
 }
 
-void RowFormat::setFile(std::string_view entry) {
-    m_filePrefix.clear();
-    m_entry.assign(entry);
+std::string RowFormat::filePrefix(std::string_view entry) const {
+    std::string prefix;
     if (m_format == OutputFormat::Jsonl) {
-        m_filePrefix = "{\"file\":\"";
-        appendJsonEscaped(m_filePrefix, entry);
-        m_filePrefix += "\",\"value\":\"";
+        prefix = "{\"file\":\"";
+        appendJsonEscaped(prefix, entry);
+        prefix += "\",\"value\":\"";
     } else if (m_format == OutputFormat::Csv && m_withFilename) {
-        appendCsvField(m_filePrefix, entry);
-        m_filePrefix += ',';
+        appendCsvField(prefix, entry);
+        prefix += ',';
     }
+    return prefix;
+}
+
+void RowFormat::setFile(std::string_view entry) {
+    m_filePrefix = filePrefix(entry);
+    m_entry.assign(entry);
 }
 
 void RowFormat::appendRow(std::string& out, std::string_view value) {
+    if (m_format == OutputFormat::Comma) {
+        const std::string_view cells[] = {m_entry, value};
+        m_commaLines.appendRow(out, m_withFilename ? std::span(cells) : std::span(cells + 1, 1));
+    } else {
+        appendRowAfterAnother(out, m_filePrefix, m_entry, value);
+    }
+}
+
+void RowFormat::appendRows(std::string& out, std::string_view entry,
+                           const ValueBatch& values) const {
+    const std::string prefix = filePrefix(entry);
+    for (std::size_t i = 0; i < values.count(); ++i)
+        appendRowAfterAnother(out, prefix, entry, values.value(i));
+}
+
+std::string_view RowFormat::joinRows(std::string_view rows) {
+    return m_format == OutputFormat::Comma ? m_commaLines.joinRows(rows) : rows;
+}
+
+// Only a comma row of one column reads differently as the first row.
+void RowFormat::appendRowAfterAnother(std::string& out, std::string_view prefix,
+                                      std::string_view entry, std::string_view value) const {
     switch (m_format) {
     case OutputFormat::Jsonl:
-        out += m_filePrefix;
+        out += prefix;
         appendJsonEscaped(out, value);
         out += "\"}\n";
         break;
     case OutputFormat::Csv:
-        out += m_filePrefix;
+        out += prefix;
         appendCsvField(out, value);
         out += "\r\n";
         break;
     case OutputFormat::Comma: {
-        const std::string_view cells[] = {m_entry, value};
-        m_commaLines.appendRow(out, m_withFilename ? std::span(cells) : std::span(cells + 1, 1));
+        const std::string_view cells[] = {entry, value};
+        m_commaLines.appendFollowingRow(out, m_withFilename ? std::span(cells)
+                                                            : std::span(cells + 1, 1));
         break;
     }
     case OutputFormat::Tab:
-        m_tabLine.appendRow(out, m_withFilename ? std::string_view(m_entry) : value);
+        m_tabLine.appendRow(out, m_withFilename ? entry : value);
         break;
     case OutputFormat::Report:
     case OutputFormat::Xlsx:

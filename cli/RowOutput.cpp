@@ -2,6 +2,9 @@
 
 #include "output/TextReport.h"
 
+#include <mutex>
+#include <vector>
+
 namespace tagmill::cli {
 
 namespace {
@@ -9,6 +12,38 @@ namespace {
 constexpr std::size_t FlushBytes = 1 << 20;
 
 } // namespace
+
+// Buffers of rows, handed back once written for the workers to fill again. A fresh buffer for
+// every batch of rows would have the system map fresh pages for every few kilobytes of output,
+// which costs more than making the rows.
+class RowOutput::SpareBuffers {
+public:
+    std::string take() {
+        std::lock_guard lock(m_mutex);
+        if (m_buffers.empty())
+            return {};
+        std::string buffer = std::move(m_buffers.back());
+        m_buffers.pop_back();
+        m_bytes -= buffer.capacity();
+        return buffer;
+    }
+    void giveBack(std::string&& buffer) {
+        buffer.clear();
+        std::lock_guard lock(m_mutex);
+        if (m_bytes + buffer.capacity() > KeptBytes)
+            return;
+        m_bytes += buffer.capacity();
+        m_buffers.push_back(std::move(buffer));
+    }
+
+private:
+    // A few batches' worth: as many as are written at once and a little more.
+    static constexpr std::size_t KeptBytes = 32 << 20;
+
+    std::mutex m_mutex;
+    std::vector<std::string> m_buffers;
+    std::size_t m_bytes = 0; // the capacity of the kept buffers
+};
 
 TableWriter tableWriter(OutputFormat format) {
     switch (format) {
@@ -26,29 +61,44 @@ TableWriter tableWriter(OutputFormat format) {
 
 RowOutput::RowOutput(const CommandLine& line, Destination& destination)
     : m_destination(destination), m_withFilename(line.withFilename),
-      m_tableWriter(tableWriter(line.format)), m_format(line.format, line.withFilename) {
+      m_tableWriter(tableWriter(line.format)), m_format(line.format, line.withFilename),
+      m_spare(std::make_shared<SpareBuffers>()) {
     m_format.appendHeader(m_buffer);
 }
 
-void RowOutput::startFile(const QString& entry) {
-    const std::string utf8 = entry.toUtf8().toStdString();
+ExtractionRun::Formatter RowOutput::formatter(const QStringList& entries) const {
     if (m_tableWriter)
-        m_rows.startFile(utf8);
-    else
-        m_format.setFile(utf8);
+        return {};
+    // Copies, read only from then on, so every worker may use them at once.
+    return [format = m_format, entries, spare = m_spare](qsizetype file, const ValueBatch& values) {
+        const QByteArray entry = entries[file].toUtf8();
+        std::string rows = spare->take();
+        format.appendRows(rows, std::string_view(entry.constData(), std::size_t(entry.size())),
+                          values);
+        return rows;
+    };
 }
 
-void RowOutput::append(const ValueBatch& values) {
+void RowOutput::startFile(const QString& entry) {
+    if (m_tableWriter)
+        m_rows.startFile(entry.toUtf8().toStdString());
+}
+
+void RowOutput::append(EventValues& values) {
     if (m_tableWriter) {
         // Every row counts as ticked: the command line has no ticks to take off.
         m_rows.append(values, true);
         return;
     }
-    for (std::size_t i = 0; i < values.count(); ++i) {
-        m_format.appendRow(m_buffer, values.value(i));
-        if (m_buffer.size() >= FlushBytes)
-            m_destination.write(m_buffer);
+    const std::string_view rows = m_format.joinRows(values.formatted);
+    if (m_buffer.size() + rows.size() < FlushBytes) {
+        m_buffer.append(rows);
+    } else {
+        // Enough for a write: the rows go as they are, after what was gathered before them.
+        m_destination.write(m_buffer);
+        m_destination.write(rows);
     }
+    m_spare->giveBack(std::move(values.formatted));
 }
 
 void RowOutput::flush() {

@@ -3,11 +3,12 @@
 #include "cli/CommandLine.h"
 #include "cli/Destination.h"
 #include "cli/RowFormat.h"
+#include "engine/ExtractionRun.h"
 #include "engine/ResultsSnapshot.h"
-#include "engine/ValueBatch.h"
 
 #include <QIODevice>
 
+#include <memory>
 #include <stop_token>
 #include <string>
 
@@ -21,14 +22,21 @@ using TableWriter = bool (*)(const ResultsSnapshot& table, QIODevice& device, st
 TableWriter tableWriter(OutputFormat format);
 
 /// Takes the rows of a run, file by file in order, and writes them in the chosen format: the
-/// rows of a streaming format as they come, a whole table once the run is over.
+/// rows of a streaming format as they come, a whole table once the run is over. The run's
+/// workers make the rows of a streaming format (formatter()); here they are only put in place
+/// and written.
 class RowOutput {
 public:
     RowOutput(const CommandLine& line, Destination& destination);
 
+    /// What the run's workers make of each batch of values of the file with the entry of that
+    /// index: the rows of a streaming format; none for a table, which takes the values.
+    ExtractionRun::Formatter formatter(const QStringList& entries) const;
     /// The rows appended from now on come from the file with this entry.
     void startFile(const QString& entry);
-    void append(const ValueBatch& values);
+    /// The values of the file, or for a streaming format the rows the formatter made of them;
+    /// their buffer is taken back for the workers to fill again.
+    void append(EventValues& values);
     /// Writes the rows so far, so that a message written next comes after them.
     void flush();
     /// Writes the rows so far when a reader may be waiting for them; a file gathers them.
@@ -37,12 +45,15 @@ public:
     void finish();
 
 private:
+    class SpareBuffers;
+
     Destination& m_destination;
     bool m_withFilename;
     TableWriter m_tableWriter;
     RowFormat m_format;
-    std::string m_buffer; // streamed rows not yet written
-    RowStore m_rows;      // the whole table, all ticked, for a table writer
+    std::string m_buffer;                  // streamed rows not yet written
+    RowStore m_rows;                       // the whole table, all ticked, for a table writer
+    std::shared_ptr<SpareBuffers> m_spare; // shared with the formatter the workers call
 };
 
 } // namespace tagmill::cli

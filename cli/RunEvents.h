@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <system_error>
+#include <utility>
 
 namespace tagmill::cli {
 
@@ -17,10 +18,13 @@ namespace tagmill::cli {
 /// once instead of searching on.
 class RunEvents {
 public:
-    /// watched is the descriptor of that pipe, or -1 for none.
-    RunEvents(const RunInput& input, int watched)
+    /// watched is the descriptor of that pipe, or -1 for none; a formatter turns the values
+    /// into bytes on the workers.
+    RunEvents(const RunInput& input, int watched, ExtractionRun::Formatter formatter = {})
         : m_wake{newCounter()}, m_watched(watched),
-          m_run(input, [this] { ::eventfd_write(m_wake.fd, 1); }) {}
+          m_run(
+              input, [this] { ::eventfd_write(m_wake.fd, 1); }, ExtractionRun::defaultWorkerCount(),
+              std::move(formatter)) {}
 
     /// Takes the next event; false when the run has ended. beforeWaiting runs whenever the
     /// workers have nothing ready, so what is held back can be handed on meanwhile.

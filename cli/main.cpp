@@ -57,7 +57,7 @@ int printEntries(const QStringList& entries, Destination& destination) {
 // they hold, so that a reader of a pipe sees each row soon after its file is searched.
 template <typename Rows, typename KeepGoing>
 bool extract(const RunInput& input, int watched, Rows& rows, KeepGoing keepGoing) {
-    RunEvents run(input, watched);
+    RunEvents run(input, watched, rows.formatter(input.entries));
     bool anyFailure = false;
     qsizetype currentFile = -1;
     RunEvent event;
@@ -90,6 +90,7 @@ int search(const CommandLine& line, const RunInput& input, Destination& destinat
 
 // The rows of the run, every one ticked, kept whole for a workbook.
 struct WorkbookRows {
+    ExtractionRun::Formatter formatter(const QStringList&) const { return {}; }
     void startFile(const QString& entry) { rows.startFile(entry.toUtf8().toStdString()); }
     void append(const ValueBatch& values) { rows.append(values, true); }
     void flush() {}

@@ -37,8 +37,14 @@ class ExtractionRun::Sink : public FileSink {
 public:
     Sink(ExtractionRun& run, qsizetype index) : m_run(run), m_index(index) {}
     bool proceed() override { return !m_run.m_cancelled.load(std::memory_order_relaxed); }
+    // The batch is formatted here, on the worker, and freed at once: only the bytes queue.
     void values(ValueBatch&& batch) override {
-        m_run.push(m_index, RunEvent{m_index, std::move(batch), {}});
+        RunEvent event{m_index, {}, {}};
+        if (m_run.m_formatter)
+            event.values.formatted = m_run.m_formatter(m_index, batch);
+        else
+            static_cast<ValueBatch&>(event.values) = std::move(batch);
+        m_run.push(m_index, std::move(event));
     }
     void failure(const QString& description) override {
         m_run.push(m_index, RunEvent{m_index, {}, description});
@@ -49,8 +55,9 @@ private:
     qsizetype m_index;
 };
 
-ExtractionRun::ExtractionRun(RunInput input, ReadyCallback onReady, int workerCount)
-    : m_input(std::move(input)), m_onReady(std::move(onReady)),
+ExtractionRun::ExtractionRun(RunInput input, ReadyCallback onReady, int workerCount,
+                             Formatter formatter)
+    : m_input(std::move(input)), m_onReady(std::move(onReady)), m_formatter(std::move(formatter)),
       m_queues(std::size_t(m_input.entries.size())) {
     for (int i = 0; i < std::max(1, workerCount); ++i)
         m_workers.emplace_back([this] { work(); });

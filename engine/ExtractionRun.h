@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -28,10 +29,18 @@ struct RunInput {
 /// or an empty text when it may start.
 QString runPreconditionMessage(const RunInput& input);
 
+/// What an event of values carries: the values themselves or, when the run was given a
+/// formatter, the bytes the formatter made of them on the worker, the values left out. Its
+/// byteSize counts both, so that formatted output queues within the same bounds as values do.
+struct EventValues : ValueBatch {
+    std::string formatted;
+    std::size_t byteSize() const { return ValueBatch::byteSize() + formatted.size(); }
+};
+
 /// One piece of a run's output: values of one file, or one failure while reading or searching it.
 struct RunEvent {
     qsizetype fileIndex = 0;
-    ValueBatch values;
+    EventValues values;
     QString failure; ///< set for a failure; then values is empty
     bool isFailure() const { return !failure.isEmpty(); }
 };
@@ -44,9 +53,14 @@ public:
     /// Called on a worker thread whenever poll() may have something new to give: an event of the
     /// file being handed out, or the end of that file. It must only signal, never poll itself.
     using ReadyCallback = std::function<void()>;
+    /// Turns a batch of values of the file with this index into bytes, on the worker that found
+    /// them; called on several workers at once, so it must be safe to call concurrently.
+    using Formatter = std::function<std::string(qsizetype fileIndex, const ValueBatch& values)>;
 
+    /// With a formatter, every event of values carries its bytes (EventValues::formatted) instead
+    /// of the values.
     explicit ExtractionRun(RunInput input, ReadyCallback onReady = {},
-                           int workerCount = defaultWorkerCount());
+                           int workerCount = defaultWorkerCount(), Formatter formatter = {});
     ~ExtractionRun();
     ExtractionRun(const ExtractionRun&) = delete;
     ExtractionRun& operator=(const ExtractionRun&) = delete;
@@ -80,6 +94,7 @@ private:
 
     const RunInput m_input;
     const ReadyCallback m_onReady;
+    const Formatter m_formatter;
     std::atomic<bool> m_cancelled{false};
     std::mutex m_mutex;
     std::condition_variable m_workersWake;

@@ -14,11 +14,26 @@ void CommaDelimitedLines::appendHeader(std::string& out, const QStringList& head
     out += "\r\n";
 }
 
+namespace {
+
+// With one column, what ends the line of a row that another follows, written with that other.
+constexpr std::string_view LineBeforeARow = ",\r\n";
+
+} // namespace
+
 void CommaDelimitedLines::appendRow(std::string& out, std::span<const std::string_view> cells) {
+    if (m_columnCount <= 1 && !m_anyRow)
+        out.append(cells.front());
+    else
+        appendFollowingRow(out, cells);
+    m_anyRow = true;
+}
+
+void CommaDelimitedLines::appendFollowingRow(std::string& out,
+                                             std::span<const std::string_view> cells) const {
     if (m_columnCount <= 1) {
         // The previous line gets its comma now that a row follows it.
-        if (m_anyRow)
-            out += ",\r\n";
+        out += LineBeforeARow;
         out.append(cells.front());
     } else {
         for (std::size_t column = 0; column < cells.size(); ++column) {
@@ -28,7 +43,16 @@ void CommaDelimitedLines::appendRow(std::string& out, std::span<const std::strin
         }
         out += "\r\n";
     }
+}
+
+std::string_view CommaDelimitedLines::joinRows(std::string_view rows) {
+    if (rows.empty())
+        return rows;
+    // Every row with one column begins with LineBeforeARow, so a row is there to give it up.
+    if (m_columnCount <= 1 && !m_anyRow)
+        rows.remove_prefix(LineBeforeARow.size());
     m_anyRow = true;
+    return rows;
 }
 
 void CommaDelimitedLines::finish(std::string& out) const {

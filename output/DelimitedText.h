@@ -16,12 +16,21 @@ namespace tagmill {
 /// than one column: a header line of each header and a comma, then each row's cells joined by
 /// commas. With one column: no header, and every row but the last ends with a comma. Nothing is
 /// quoted or escaped; lines end with CR LF.
+///
+/// Rows may also be made apart from the rest, on other threads, and put in place later in order:
+/// appendFollowingRow makes each row as it reads after another, and joinRows puts them in place.
 class CommaDelimitedLines {
 public:
     explicit CommaDelimitedLines(int columnCount) : m_columnCount(columnCount) {}
 
     void appendHeader(std::string& out, const QStringList& headers) const;
     void appendRow(std::string& out, std::span<const std::string_view> cells);
+    /// The row as it reads when a row came before it; const, so any thread may make rows at once.
+    void appendFollowingRow(std::string& out, std::span<const std::string_view> cells) const;
+    /// Rows made by appendFollowingRow, as they read in their place after the rows so far: the
+    /// first row of all gives up what it would end the line before it with. Rows must come in
+    /// order; an empty text holds no rows.
+    std::string_view joinRows(std::string_view rows);
     /// Ends the last row's line, which waited to learn that it is the last.
     void finish(std::string& out) const;
 

@@ -601,6 +601,68 @@ TEST_F(Cli, StreamedCommaAndTabEqualTheTableWriters) {
     }
 }
 
+// One CSV field as the rules give it: quoted when it holds a comma, a quotation mark, CR or LF,
+// each quotation mark doubled.
+QByteArray csvField(const QByteArray& text) {
+    static const QRegularExpression special("[,\"\r\n]");
+    if (!QString::fromUtf8(text).contains(special))
+        return text;
+    return '"' + QByteArray(text).replace("\"", "\"\"") + '"';
+}
+
+// Many files of many short rows go through the workers, each file's rows made where it was
+// searched: every streaming format must still read as one writer would make it row by row.
+TEST_F(Cli, ManyFilesOfManyRowsStreamExactly) {
+    QStringList files;
+    std::vector<RunRow> rows;
+    for (int f = 0; f < 150; ++f) {
+        // Files without rows first and here and there, a few with several batches of values.
+        const int values = f < 2 || f % 23 == 5 ? 0 : f % 40 == 9 ? 40000 : (f * 53) % 300;
+        QByteArray markup = "<w>none</w>";
+        QStringList fileValues;
+        for (int v = 0; v < values; ++v) {
+            QByteArray value = QByteArray::number(f) + "." + QByteArray::number(v);
+            value += v % 9 == 0 ? ",\"q\"" : v % 14 == 0 ? "\t\\\x01" : v % 31 == 0 ? "\r\n" : "";
+            markup += "<v>" + value + "</v>\n";
+            fileValues.append(QString::fromUtf8(value));
+        }
+        const QString file =
+            write(QString(f % 4 == 0 ? "m%1,\"n\".xml" : "m%1.xml").arg(f), markup);
+        files.append(file);
+        for (const QString& value : fileValues)
+            rows.push_back({file, value});
+    }
+    for (const bool withFilename : {false, true}) {
+        QByteArray jsonl;
+        QByteArray csv = withFilename ? "Filename,Results\r\n" : "Results\r\n";
+        for (const RunRow& row : rows) {
+            jsonl += jsonLine(row.file, row.value) + "\n";
+            csv += (withFilename ? csvField(row.file.toUtf8()) + "," : QByteArray()) +
+                   csvField(row.value.toUtf8()) + "\r\n";
+        }
+        const QByteArray comma = writtenByTable(rows, withFilename, SaveListviewAsCommaDelimToFile);
+        const QByteArray tab = writtenByTable(rows, withFilename, writeTabDelimited);
+        const std::pair<QString, const QByteArray&> cases[] = {
+            {"jsonl", jsonl}, {"csv", csv}, {"comma", comma}, {"tab", tab}};
+        for (const auto& [format, expected] : cases) {
+            QStringList arguments{"--option", "2", "--tag", "v", "--format", format};
+            if (withFilename)
+                arguments << "--with-filename";
+            SCOPED_TRACE(arguments.join(' ').toStdString());
+            const Result r = runCli(arguments + files);
+            EXPECT_EQ(r.status, 0);
+            EXPECT_TRUE(r.err.isEmpty());
+            ASSERT_GT(expected.size(), 1 << 20) << "more than one write's worth";
+            // Megabytes: the place where they part says more than the whole.
+            qsizetype at = 0;
+            while (at < r.out.size() && at < expected.size() && r.out[at] == expected[at])
+                ++at;
+            EXPECT_EQ(r.out.size(), expected.size());
+            EXPECT_EQ(r.out.mid(at, 60), expected.mid(at, 60)) << "at byte " << at;
+        }
+    }
+}
+
 const QStringList EveryFormat{"jsonl", "csv", "report", "comma", "tab"};
 
 TEST_F(Cli, OutputGoesToTheFileAndNothingToStandardOutput) {

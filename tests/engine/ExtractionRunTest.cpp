@@ -6,6 +6,13 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
 #include "TempFiles.h"
 #include "textio/HostileFiles.h"
 
@@ -170,6 +177,83 @@ TEST_F(ExtractionRunTest, ReadyCallbackNeverMissesAnEvent) {
     ASSERT_EQ(values.size(), 50);
     for (int f = 0; f < 50; ++f)
         EXPECT_EQ(values[f], QString::number(f));
+}
+
+// A formatter turns each batch into bytes on the worker that found it; the events carry those
+// bytes instead of the values, still in file order.
+TEST_F(ExtractionRunTest, AFormatterMakesTheBytesOnTheWorkers) {
+    RunInput input{{}, {"v"}, ExtractionOption::ValueOnly};
+    std::string expected;
+    for (int f = 0; f < 40; ++f) {
+        if (f == 13) {
+            input.entries.append(pathOf("missing.xml"));
+            expected += "!\n";
+            continue;
+        }
+        QByteArray bytes;
+        const int values = (f % 5 == 0) ? 30000 : f; // several batches from a few files
+        for (int v = 0; v < values; ++v) {
+            bytes += "<v>" + QByteArray::number(v) + "</v>\n";
+            expected += std::to_string(f) + ":" + std::to_string(v) + "\n";
+        }
+        input.entries.append(write(QString("f%1.xml").arg(f), bytes));
+    }
+    for (int workers : {1, 2, 4}) {
+        std::mutex mutex;
+        std::set<std::thread::id> threads;
+        ExtractionRun run(input, {}, workers, [&](qsizetype file, const ValueBatch& values) {
+            {
+                std::lock_guard lock(mutex);
+                threads.insert(std::this_thread::get_id());
+            }
+            std::string out;
+            for (std::size_t i = 0; i < values.count(); ++i)
+                out += std::to_string(file) + ":" + std::string(values.value(i)) + "\n";
+            return out;
+        });
+        std::string delivered;
+        RunEvent event;
+        while (run.next(event)) {
+            EXPECT_TRUE(event.values.empty()) << "the bytes come instead of the values";
+            EXPECT_EQ(event.values.byteSize(), event.values.formatted.size());
+            delivered += event.isFailure() ? "!\n" : event.values.formatted;
+        }
+        EXPECT_TRUE(delivered == expected) << workers << " workers";
+        EXPECT_FALSE(threads.contains(std::this_thread::get_id())) << "made on the workers";
+        EXPECT_LE(threads.size(), std::size_t(workers));
+    }
+}
+
+// The bytes a formatter makes count towards the output a run may hold: workers wait for the
+// consumer after a few megabytes, as they do with values, instead of starting every file they
+// may read ahead.
+TEST_F(ExtractionRunTest, FormattedBytesAreHeldWithinTheSameBounds) {
+    constexpr int Files = 80; // more than the 64 files a run may start ahead
+    constexpr std::size_t Made = 2 << 20;
+    RunInput input{{}, {"a"}, ExtractionOption::ValueOnly};
+    const QString file = write("one.xml", "<a>1</a>");
+    for (int f = 0; f < Files; ++f)
+        input.entries.append(file);
+    std::atomic<int> made{0};
+    ExtractionRun run(input, {}, 4, [&](qsizetype, const ValueBatch&) {
+        ++made;
+        return std::string(Made, 'x');
+    });
+    // Nothing taken yet: the workers fill what they may and wait.
+    int before = -1;
+    while (made.load() != before) {
+        before = made.load();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    EXPECT_GT(made.load(), 1);
+    EXPECT_LT(made.load(), 24) << "16 MB of bytes ahead stop the workers, as 16 MB of values do";
+    int events = 0;
+    RunEvent event;
+    while (run.next(event)) {
+        ASSERT_EQ(event.values.formatted.size(), Made);
+        ++events;
+    }
+    EXPECT_EQ(events, Files);
 }
 
 // Counts the files opened in one folder, as the system reports them, so that a test sees which

@@ -9,6 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 using namespace tagmill;
 
@@ -159,6 +163,49 @@ TEST(Writers, CommaLinesStreamRowByRow) {
     }
     lines.finish(out);
     EXPECT_EQ(out, "1,\r\n2\r\n");
+}
+
+// Rows made apart, each as it reads after another, then joined in order, must read exactly as
+// rows streamed one by one: the comma ending a line of one column comes with the next row, and
+// the first row of all has no line before it to end, however the rows were grouped.
+TEST(Writers, CommaLinesMadeApartJoinAsStreamed) {
+    const std::vector<std::vector<std::string_view>> rows{
+        {"a.xml", "1"}, {"b,c.xml", "x,y"}, {"d.xml", ""}, {"e.xml", "say \"hi\"\r\n"}};
+    for (const int columns : {1, 2}) {
+        auto cellsOf = [&](const std::vector<std::string_view>& row) {
+            return columns == 1 ? std::span(row).subspan(1) : std::span(row);
+        };
+        for (std::size_t count = 0; count <= rows.size(); ++count) {
+            CommaDelimitedLines streamed(columns);
+            std::string expected;
+            streamed.appendHeader(expected, {"Filename", "Results"});
+            for (std::size_t r = 0; r < count; ++r)
+                streamed.appendRow(expected, cellsOf(rows[r]));
+            streamed.finish(expected);
+            // Bit r of the grouping starts a new group before row r; groups without rows come
+            // first, between and last.
+            for (unsigned grouping = 0; grouping < (1u << count); ++grouping) {
+                const CommaDelimitedLines maker(columns);
+                std::vector<std::string> groups(1);
+                for (std::size_t r = 0; r < count; ++r) {
+                    if (grouping & (1u << r))
+                        groups.emplace_back();
+                    maker.appendFollowingRow(groups.back(), cellsOf(rows[r]));
+                    if (r == 1)
+                        groups.emplace_back();
+                }
+                groups.emplace_back();
+                CommaDelimitedLines joiner(columns);
+                std::string joined;
+                joiner.appendHeader(joined, {"Filename", "Results"});
+                for (const std::string& group : groups)
+                    joined.append(joiner.joinRows(group));
+                joiner.finish(joined);
+                EXPECT_EQ(joined, expected)
+                    << columns << " columns, " << count << " rows, grouping " << grouping;
+            }
+        }
+    }
 }
 
 struct ClipboardCase {
