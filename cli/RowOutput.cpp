@@ -84,13 +84,13 @@ void RowOutput::startFile(const QString& entry) {
         m_rows.startFile(entry.toUtf8().toStdString());
 }
 
-void RowOutput::append(EventValues& values) {
+void RowOutput::append(RunEvent& event) {
     if (m_tableWriter) {
         // Every row counts as ticked: the command line has no ticks to take off.
-        m_rows.append(values, true);
+        m_rows.append(event.values, true);
         return;
     }
-    const std::string_view rows = m_format.joinRows(values.formatted);
+    const std::string_view rows = m_format.joinRows(event.formatted);
     if (m_buffer.size() + rows.size() < FlushBytes) {
         m_buffer.append(rows);
     } else {
@@ -98,7 +98,7 @@ void RowOutput::append(EventValues& values) {
         m_destination.write(m_buffer);
         m_destination.write(rows);
     }
-    m_spare->giveBack(std::move(values.formatted));
+    m_spare->giveBack(std::move(event.formatted));
 }
 
 void RowOutput::flush() {

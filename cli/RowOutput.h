@@ -36,7 +36,7 @@ public:
     void startFile(const QString& entry);
     /// The values of the file, or for a streaming format the rows the formatter made of them;
     /// their buffer is taken back for the workers to fill again.
-    void append(EventValues& values);
+    void append(RunEvent& event);
     /// Writes the rows so far, so that a message written next comes after them.
     void flush();
     /// Writes the rows so far when a reader may be waiting for them; a file gathers them.

@@ -73,7 +73,7 @@ bool extract(const RunInput& input, int watched, Rows& rows, KeepGoing keepGoing
             currentFile = event.fileIndex;
             rows.startFile(entry);
         }
-        rows.append(event.values);
+        rows.append(event);
     }
     return anyFailure;
 }
@@ -92,7 +92,7 @@ int search(const CommandLine& line, const RunInput& input, Destination& destinat
 struct WorkbookRows {
     ExtractionRun::Formatter formatter(const QStringList&) const { return {}; }
     void startFile(const QString& entry) { rows.startFile(entry.toUtf8().toStdString()); }
-    void append(const ValueBatch& values) { rows.append(values, true); }
+    void append(const RunEvent& event) { rows.append(event.values, true); }
     void flush() {}
     void handOn() {}
 

@@ -39,15 +39,15 @@ public:
     bool proceed() override { return !m_run.m_cancelled.load(std::memory_order_relaxed); }
     // The batch is formatted here, on the worker, and freed at once: only the bytes queue.
     void values(ValueBatch&& batch) override {
-        RunEvent event{m_index, {}, {}};
+        RunEvent event{m_index, {}, {}, {}};
         if (m_run.m_formatter)
-            event.values.formatted = m_run.m_formatter(m_index, batch);
+            event.formatted = m_run.m_formatter(m_index, batch);
         else
-            static_cast<ValueBatch&>(event.values) = std::move(batch);
+            event.values = std::move(batch);
         m_run.push(m_index, std::move(event));
     }
     void failure(const QString& description) override {
-        m_run.push(m_index, RunEvent{m_index, {}, description});
+        m_run.push(m_index, RunEvent{m_index, {}, {}, description});
     }
 
 private:
@@ -123,9 +123,9 @@ void ExtractionRun::push(qsizetype index, RunEvent&& event) {
     });
     if (m_cancelled)
         return;
-    queue.bytes += event.values.byteSize();
+    queue.bytes += event.byteSize();
     if (index != m_head)
-        m_aheadBytes += event.values.byteSize();
+        m_aheadBytes += event.byteSize();
     queue.events.push_back(std::move(event));
     const bool atHead = index == m_head;
     lock.unlock();
@@ -157,7 +157,7 @@ ExtractionRun::Poll ExtractionRun::take(RunEvent& event, bool wait) {
         if (!queue.events.empty()) {
             event = std::move(queue.events.front());
             queue.events.pop_front();
-            queue.bytes -= event.values.byteSize();
+            queue.bytes -= event.byteSize();
             m_workersWake.notify_all();
             return Poll::Event;
         }

@@ -29,20 +29,16 @@ struct RunInput {
 /// or an empty text when it may start.
 QString runPreconditionMessage(const RunInput& input);
 
-/// What an event of values carries: the values themselves or, when the run was given a
-/// formatter, the bytes the formatter made of them on the worker, the values left out. Its
-/// byteSize counts both, so that formatted output queues within the same bounds as values do.
-struct EventValues : ValueBatch {
-    std::string formatted;
-    std::size_t byteSize() const { return ValueBatch::byteSize() + formatted.size(); }
-};
-
 /// One piece of a run's output: values of one file, or one failure while reading or searching it.
 struct RunEvent {
     qsizetype fileIndex = 0;
-    EventValues values;
+    ValueBatch values;
+    /// When the run was given a formatter: the bytes it made of the values, which are left out.
+    std::string formatted;
     QString failure; ///< set for a failure; then values is empty
     bool isFailure() const { return !failure.isEmpty(); }
+    /// What the event holds, so that formatted output queues within the same bounds as values.
+    std::size_t byteSize() const { return values.byteSize() + formatted.size(); }
 };
 
 /// Extracts from every file on worker threads and hands the results back strictly in file order.
@@ -57,7 +53,7 @@ public:
     /// them; called on several workers at once, so it must be safe to call concurrently.
     using Formatter = std::function<std::string(qsizetype fileIndex, const ValueBatch& values)>;
 
-    /// With a formatter, every event of values carries its bytes (EventValues::formatted) instead
+    /// With a formatter, every event of values carries its bytes (RunEvent::formatted) instead
     /// of the values.
     explicit ExtractionRun(RunInput input, ReadyCallback onReady = {},
                            int workerCount = defaultWorkerCount(), Formatter formatter = {});

@@ -330,7 +330,7 @@ TEST_F(ParallelRows, RowsMadeOnWorkersEqualTheRowsMadeOneByOne) {
                 while (run.next(event)) {
                     failures += event.isFailure();
                     EXPECT_TRUE(event.values.empty()) << "the rows come instead of the values";
-                    joined.append(joiner.joinRows(event.values.formatted));
+                    joined.append(joiner.joinRows(event.formatted));
                 }
                 joiner.finish(joined);
                 EXPECT_EQ(failures, 5);

@@ -215,8 +215,8 @@ TEST_F(ExtractionRunTest, AFormatterMakesTheBytesOnTheWorkers) {
         RunEvent event;
         while (run.next(event)) {
             EXPECT_TRUE(event.values.empty()) << "the bytes come instead of the values";
-            EXPECT_EQ(event.values.byteSize(), event.values.formatted.size());
-            delivered += event.isFailure() ? "!\n" : event.values.formatted;
+            EXPECT_EQ(event.byteSize(), event.formatted.size());
+            delivered += event.isFailure() ? "!\n" : event.formatted;
         }
         EXPECT_TRUE(delivered == expected) << workers << " workers";
         EXPECT_FALSE(threads.contains(std::this_thread::get_id())) << "made on the workers";
@@ -250,7 +250,7 @@ TEST_F(ExtractionRunTest, FormattedBytesAreHeldWithinTheSameBounds) {
     int events = 0;
     RunEvent event;
     while (run.next(event)) {
-        ASSERT_EQ(event.values.formatted.size(), Made);
+        ASSERT_EQ(event.formatted.size(), Made);
         ++events;
     }
     EXPECT_EQ(events, Files);
