@@ -222,7 +222,9 @@ struct FileExtractor::Searches {
 FileExtractor::FileExtractor(ExtractionOption option, const QStringList& tags,
                              std::size_t pieceSize)
     : m_option(option), m_pieceSize(std::max<std::size_t>(pieceSize, 1)),
-      m_searches(std::make_unique<Searches>()) {
+      m_searches(std::make_unique<Searches>()),
+      m_held(std::make_unique<HeldValues>(
+          option == ExtractionOption::Quoted ? 1 : std::size_t(tags.size()))) {
     for (const QString& tag : tags) {
         m_wideTags.push_back(detail::wideTagPatterns(tag));
         if (auto bytes = detail::bytePatterns(tag))
@@ -243,7 +245,7 @@ void FileExtractor::extract(ByteSource& source, FileSink& sink) {
     }
     const TextEncoding encoding = encodingFromMark(first, first.size());
     first.remove(0, markLength(encoding));
-    ValueOrder order(m_option == ExtractionOption::Quoted ? 1 : m_wideTags.size(), sink);
+    ValueOrder order(sink, *m_held);
 
     // Quotation marks are ASCII, so any tag will do for the byte search of option 4.
     const bool wide =

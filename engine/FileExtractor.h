@@ -16,6 +16,7 @@
 namespace tagmill {
 
 class ByteSource;
+class HeldValues;
 
 /// Receives what one file gives, in order.
 class FileSink {
@@ -54,6 +55,7 @@ private:
     std::vector<detail::TagPatterns<char16_t>> m_wideTags;
     struct Searches;
     std::unique_ptr<Searches> m_searches; // laid out once, used for every file
+    std::unique_ptr<HeldValues> m_held;
     QByteArray m_bytes;
     std::u16string m_wide;
 };

@@ -41,6 +41,19 @@ void HeldValues::add(std::size_t stream, Kind kind, std::string_view bytes) {
         spillLargest();
 }
 
+void HeldValues::clear() {
+    for (Stream& stream : m_streams) {
+        stream.memory.clear();
+        stream.spilled.clear();
+    }
+    m_inMemory = 0;
+    if (m_file) {
+        std::fclose(m_file);
+        m_file = nullptr;
+        m_fileEnd = 0;
+    }
+}
+
 bool HeldValues::empty(std::size_t stream) const {
     return m_streams[stream].memory.empty() && m_streams[stream].spilled.empty();
 }

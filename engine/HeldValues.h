@@ -25,7 +25,10 @@ public:
     HeldValues& operator=(const HeldValues&) = delete;
 
     void add(std::size_t stream, Kind kind, std::string_view bytes);
+    /// Forgets every record, keeping the memory for the next file.
+    void clear();
     bool empty(std::size_t stream) const;
+    std::size_t streamCount() const { return m_streams.size(); }
     /// Hands every record of the stream to `visit`, in order, and forgets them. Throws
     /// std::system_error when the temporary file fails.
     void drain(std::size_t stream, const Visit& visit);

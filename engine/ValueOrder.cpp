@@ -8,8 +8,9 @@ constexpr std::size_t BatchBytes = 256 * 1024;
 
 } // namespace
 
-ValueOrder::ValueOrder(std::size_t streams, FileSink& sink)
-    : m_sink(sink), m_streams(streams), m_held(streams) {}
+ValueOrder::ValueOrder(FileSink& sink, HeldValues& held) : m_sink(sink), m_held(held) {
+    m_held.clear();
+}
 
 ValueOrder::~ValueOrder() {
     flush();
@@ -36,7 +37,7 @@ void ValueOrder::failure(std::size_t stream, const QString& description) {
 }
 
 void ValueOrder::finish(const std::function<std::string(std::string_view)>& decode) {
-    for (std::size_t stream = 0; stream < m_streams; ++stream)
+    for (std::size_t stream = 0; stream < m_held.streamCount(); ++stream)
         m_held.drain(stream, [&](HeldValues::Kind kind, std::string_view bytes) {
             switch (kind) {
             case HeldValues::Kind::Value:

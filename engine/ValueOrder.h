@@ -17,7 +17,8 @@ namespace tagmill {
 /// everything after it in its stream.
 class ValueOrder {
 public:
-    ValueOrder(std::size_t streams, FileSink& sink);
+    /// `held` is where values wait; it is cleared first.
+    ValueOrder(FileSink& sink, HeldValues& held);
     ~ValueOrder();
 
     void value(std::size_t stream, std::string_view utf8);
@@ -32,9 +33,8 @@ private:
     void flush();
 
     FileSink& m_sink;
-    std::size_t m_streams;
     ValueBatch m_batch;
-    HeldValues m_held;
+    HeldValues& m_held;
 };
 
 } // namespace tagmill
