@@ -1,10 +1,12 @@
 #pragma once
 
-// The vectorised byte scans, written once over a vector width (Vec supplies Width, set1, load
-// and eq, equality as a bit mask per byte). A file includes this header and
+// The vectorised byte scans, written once over a vector width (Vec supplies Width, its vector
+// type V, set1, load, or_ and eq, equality as a bit mask per byte). A file includes this header and
 // instantiates the scans for the one instruction set it is compiled for. Everything sits in an
 // unnamed namespace, so copies built for AVX2 can never stand in for the baseline ones at link
 // time.
+
+#include "engine/ByteScanIsa.h"
 
 #include <cstddef>
 #include <string_view>
@@ -21,6 +23,50 @@ template <typename Vec> std::size_t scanLineBreak(std::string_view text, std::si
         if (const auto mask = Vec::eq(v, cr) | Vec::eq(v, lf); mask != 0)
             return i + std::size_t(__builtin_ctzll(mask));
     }
+    return std::string_view::npos;
+}
+
+// The first "<" at or after i, among whole vectors that the probes' bytes fit in (reach: the
+// vector width plus the furthest byte a probe looks at), that is followed as one of the probes
+// says. No branch on the "<" alone: in markup every other vector holds one, which would make
+// such a branch a coin toss for the processor. Leaves i where the scalar loop goes on.
+template <typename Vec>
+std::size_t scanProbes(std::string_view text, std::size_t& i, const PatternProbe* probes,
+                       std::size_t count, std::size_t reach) {
+    typename Vec::V second[MaxProbes], secondFold[MaxProbes], last[MaxProbes], lastFold[MaxProbes];
+    for (std::size_t k = 0; k < count; ++k) {
+        second[k] = Vec::set1(probes[k].second);
+        secondFold[k] = Vec::set1(probes[k].secondFold);
+        last[k] = Vec::set1(probes[k].last);
+        lastFold[k] = Vec::set1(probes[k].lastFold);
+    }
+    const auto lt = Vec::set1('<');
+    const char* p = text.data();
+    for (; i + reach <= text.size(); i += Vec::Width) {
+        const auto after = Vec::load(p + i + 1);
+        unsigned long long any = 0;
+        for (std::size_t k = 0; k < count; ++k)
+            any |= Vec::eq(Vec::or_(after, secondFold[k]), second[k]) &
+                   Vec::eq(Vec::or_(Vec::load(p + i + probes[k].lastOffset), lastFold[k]), last[k]);
+        if (const auto mask = Vec::eq(Vec::load(p + i), lt) & any; mask != 0)
+            return i + std::size_t(__builtin_ctzll(mask));
+    }
+    return std::string_view::npos;
+}
+
+// The first "<" at or after i whose next byte the table lets through, among whole vectors with
+// the byte after them; leaves i where the scalar loop goes on.
+template <typename Vec>
+std::size_t scanLtTable(std::string_view text, std::size_t& i,
+                        const std::array<bool, 256>& follows) {
+    const auto lt = Vec::set1('<');
+    const char* p = text.data();
+    for (; i + Vec::Width + 1 <= text.size(); i += Vec::Width)
+        for (auto mask = Vec::eq(Vec::load(p + i), lt); mask != 0; mask &= mask - 1) {
+            const std::size_t at = i + std::size_t(__builtin_ctzll(mask));
+            if (follows[static_cast<unsigned char>(p[at + 1])])
+                return at;
+        }
     return std::string_view::npos;
 }
 

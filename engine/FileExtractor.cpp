@@ -38,14 +38,59 @@ std::size_t readPiece(ByteSource& source, QByteArray& into, std::size_t size) {
     return got;
 }
 
+// Whether a mark-less file is UTF-8 throughout. Its bytes are only checked once a value needs
+// it, one that is not ASCII: most files give ASCII values only, and checking every byte of a
+// large file costs a good part of searching it. The bytes read before then are read again.
+class Utf8Watch {
+public:
+    Utf8Watch(ByteSource& source, std::size_t pieceSize)
+        : m_source(source), m_pieceSize(pieceSize) {}
+
+    /// Takes the next bytes read; atEnd for the last.
+    void read(std::string_view bytes, bool atEnd) {
+        m_read += bytes.size();
+        m_ended = atEnd;
+        if (m_watching)
+            m_validator.add(bytes, atEnd);
+    }
+
+    /// False once bytes that are no UTF-8 have been read; starts the watch when first asked.
+    bool mayBeUtf8() {
+        if (!m_watching)
+            catchUp();
+        return m_validator.valid();
+    }
+
+private:
+    void catchUp() {
+        m_watching = true;
+        std::string piece;
+        for (std::uint64_t offset = 0; offset < m_read && m_validator.valid();) {
+            piece.resize(std::size_t(std::min<std::uint64_t>(m_pieceSize, m_read - offset)));
+            if (m_source.readAt(offset, piece.data(), piece.size()) != piece.size())
+                throw FileError(QStringLiteral("The file changed while it was read"));
+            m_validator.add(piece, false);
+            offset += piece.size();
+        }
+        if (m_ended)
+            m_validator.add({}, true);
+    }
+
+    ByteSource& m_source;
+    std::size_t m_pieceSize;
+    Utf8Validator m_validator;
+    std::uint64_t m_read = 0;
+    bool m_ended = false;
+    bool m_watching = false;
+};
+
 // Byte values of a UTF-8 or Windows-1252 file. ASCII is the same in both; other bytes of a
 // mark-less file are UTF-8 only if the whole file is, which is known once it has been read or
 // as soon as bytes that are no UTF-8 turn up.
 class ByteOut {
 public:
-    ByteOut(ValueOrder& order, TextEncoding encoding, const Utf8Validator& validator,
-            ByteSource& source)
-        : m_order(order), m_encoding(encoding), m_validator(validator), m_source(source) {}
+    ByteOut(ValueOrder& order, TextEncoding encoding, Utf8Watch& utf8, ByteSource& source)
+        : m_order(order), m_encoding(encoding), m_utf8(utf8), m_source(source) {}
 
     void value(std::size_t stream, std::string_view bytes) {
         if (isAscii(bytes))
@@ -53,7 +98,7 @@ public:
         else if (m_encoding == TextEncoding::Utf8)
             m_order.value(stream, isValidUtf8(bytes) ? std::string(bytes)
                                                      : toUtf8(decodeUtf8(viewOf(bytes))));
-        else if (!m_validator.valid())
+        else if (!m_utf8.mayBeUtf8())
             m_order.value(stream, toUtf8(decodeWindows1252(viewOf(bytes))));
         else
             m_order.undecided(stream, bytes);
@@ -74,7 +119,7 @@ public:
 private:
     ValueOrder& m_order;
     TextEncoding m_encoding;
-    const Utf8Validator& m_validator;
+    Utf8Watch& m_utf8;
     ByteSource& m_source;
 };
 
@@ -112,11 +157,9 @@ void keepNeeded(std::u16string& text, std::uint64_t& base, const Search& search)
 template <typename Search>
 void searchBytes(ByteSource& source, QByteArray& text, TextEncoding encoding, Search& search,
                  ValueOrder& order, FileSink& sink, std::size_t pieceSize) {
-    Utf8Validator validator;
-    const bool narrow = encoding == TextEncoding::Narrow;
-    if (narrow)
-        validator.add(viewOf(text), false);
-    ByteOut out(order, encoding, validator, source);
+    Utf8Watch utf8(source, pieceSize);
+    utf8.read(viewOf(text), false);
+    ByteOut out(order, encoding, utf8, source);
     std::uint64_t base = 0;
     for (;;) {
         search.scan(viewOf(text), base, false, out);
@@ -125,14 +168,14 @@ void searchBytes(ByteSource& source, QByteArray& text, TextEncoding encoding, Se
             return;
         const auto before = std::size_t(text.size());
         const std::size_t got = readPiece(source, text, pieceSize);
-        if (narrow)
-            validator.add(viewOf(text).substr(before), got == 0);
+        utf8.read(viewOf(text).substr(before), got == 0);
         if (got == 0)
             break;
     }
     search.scan(viewOf(text), base, true, out);
+    // Only a mark-less file has undecided values, and only once the watch has started.
     order.finish([&](std::string_view bytes) {
-        return validator.valid() ? std::string(bytes) : toUtf8(decodeWindows1252(viewOf(bytes)));
+        return utf8.mayBeUtf8() ? std::string(bytes) : toUtf8(decodeWindows1252(viewOf(bytes)));
     });
 }
 

@@ -20,10 +20,12 @@ constexpr auto npos = std::string_view::npos;
 #if defined(__x86_64__)
 struct Sse2 {
     static constexpr std::size_t Width = 16;
+    using V = __m128i;
     static __m128i set1(char c) { return _mm_set1_epi8(c); }
     static __m128i load(const char* p) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     }
+    static __m128i or_(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
     static unsigned long long eq(__m128i a, __m128i b) {
         return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(a, b)));
     }
@@ -82,6 +84,25 @@ std::size_t findFolded(std::u16string_view text, std::size_t from, std::u16strin
         if (wideMatchesAt(text, i, pattern))
             return i;
     return std::u16string_view::npos;
+}
+
+std::size_t vectorFindProbed(std::string_view text, std::size_t& i, const PatternProbe* probes,
+                             std::size_t count, std::size_t longestOffset) {
+#if defined(__x86_64__)
+    return HasAvx2 ? scanProbesAvx2(text, i, probes, count, 32 + longestOffset)
+                   : scanProbes<Sse2>(text, i, probes, count, 16 + longestOffset);
+#else
+    return npos;
+#endif
+}
+
+std::size_t vectorFindFollowedLt(std::string_view text, std::size_t& i,
+                                 const std::array<bool, 256>& follows) {
+#if defined(__x86_64__)
+    return HasAvx2 ? scanLtTableAvx2(text, i, follows) : scanLtTable<Sse2>(text, i, follows);
+#else
+    return npos;
+#endif
 }
 
 std::size_t findLineBreak(std::string_view text, std::size_t from) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/ByteScanIsa.h"
+
+#include <array>
 #include <string_view>
 
 namespace tagmill::detail {
@@ -29,6 +32,14 @@ std::size_t findFolded(std::u16string_view text, std::size_t from,
                        std::u16string_view foldedPattern);
 
 /// Position of the first CR or LF at or after `from`; the text's length when there is none.
+/// The first "<" at or after i followed as one of the probes says, as far as whole vectors go
+/// (npos when there is none there); leaves i where the caller's byte-by-byte loop goes on.
+std::size_t vectorFindProbed(std::string_view text, std::size_t& i, const PatternProbe* probes,
+                             std::size_t count, std::size_t longestOffset);
+/// The same for a "<" whose next byte `follows` lets through.
+std::size_t vectorFindFollowedLt(std::string_view text, std::size_t& i,
+                                 const std::array<bool, 256>& follows);
+
 std::size_t findLineBreak(std::string_view text, std::size_t from);
 std::size_t findLineBreak(std::u16string_view text, std::size_t from);
 

@@ -80,7 +80,8 @@ TEST_F(Streaming, LaterTagsComeAfterTheFirstWhateverTheirPlace) {
 }
 
 // Without a mark, "é" is UTF-8 only if the whole file is; a byte that is no UTF-8 at its very
-// end makes every value Windows-1252, also those found long before it.
+// end makes every value Windows-1252, also those found long before it, and a last line found
+// only once the file has ended.
 TEST_F(Streaming, MarklessValuesWaitForTheEncodingOfTheWholeFile) {
     const QByteArray body = "<v>caf\xC3\xA9</v><v>plain</v>" + QByteArray(5000, ' ');
     const QString utf8 = write("utf8.xml", body);
@@ -90,6 +91,9 @@ TEST_F(Streaming, MarklessValuesWaitForTheEncodingOfTheWholeFile) {
                   (QStringList{QString::fromUtf8("caf\xC3\xA9"), "plain"}));
         EXPECT_EQ(extractFile(ExtractionOption::ValueOnly, legacy, {"v"}, pieceSize),
                   (QStringList{QString::fromUtf8("caf\xC3\x83\xC2\xA9"), "plain"}));
+        EXPECT_EQ(extractFile(ExtractionOption::WholeLine, legacy, {"v"}, pieceSize),
+                  QStringList{QString::fromUtf8("<v>caf\xC3\x83\xC2\xA9</v><v>plain</v>") +
+                              QString(5000, ' ') + QString::fromUtf8("\xC3\xA9")});
     }
 }
 
