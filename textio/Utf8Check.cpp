@@ -75,23 +75,35 @@ bool asciiBlock(const char* p) {
 #endif
 }
 
+// Skips a run of ASCII from i: a byte at a time between letters of other scripts, where runs
+// are a space or two, and whole vectors once a run is long.
+void skipAscii(std::string_view bytes, std::size_t& i) {
+    if (bytes.size() - i >= 16 && asciiPrefix(bytes.data() + i) == 16) {
+        i += 16;
+        while (bytes.size() - i >= 64 && asciiBlock(bytes.data() + i))
+            i += 64;
+        while (bytes.size() - i >= 16 && asciiPrefix(bytes.data() + i) == 16)
+            i += 16;
+    }
+    while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80)
+        ++i;
+}
+
 } // namespace
 
 bool isValidUtf8(std::string_view bytes) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
     std::size_t i = 0;
-    while (i < bytes.size()) {
-        if (bytes.size() - i >= 64 && asciiBlock(bytes.data() + i)) {
-            i += 64;
-            continue;
-        }
-        if (bytes.size() - i >= 16) {
-            const std::size_t ascii = asciiPrefix(bytes.data() + i);
-            i += ascii;
-            if (ascii == 16)
-                continue;
-        }
-        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-            ++i;
+    while (i < n) {
+        const unsigned char lead = b[i];
+        if (lead < 0x80) {
+            skipAscii(bytes, i);
+        } else if (lead >= 0xC2 && lead <= 0xDF && n - i >= 2 && isContinuation(b[i + 1])) {
+            i += 2; // Greek, Cyrillic, accented Latin: checked here without the general case
+        } else if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && n - i >= 3 &&
+                   isContinuation(b[i + 1]) && isContinuation(b[i + 2])) {
+            i += 3; // most of the rest of the BMP, CJK among it
         } else if (!skipSequence(bytes, i)) {
             return false;
         }
