@@ -1,8 +1,9 @@
 #pragma once
 
-// The extraction searches, written once over any run of code units: bytes of UTF-8 and
-// Windows-1252 files (all patterns ASCII), or UTF-16. Positions are 0-based; a value is reported
-// as (start, length) within the text. The sink decides what a value becomes:
+// The extraction searches over one whole text unit, as the readers' path (ExtractValues) runs
+// them, and option 2's value, which the piece-by-piece searches share. Written over any run of
+// code units. Positions are 0-based; a value is reported as (start, length) within the text.
+// The sink decides what a value becomes:
 //   bool proceed()                       called before every search step; false stops the search
 //   void value(size_t start, size_t len) one value found
 //   void failure(QString description)    an occurrence that yields no value
