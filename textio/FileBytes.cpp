@@ -90,11 +90,12 @@ struct stat regularFileInfo(const QByteArray& native) {
     return info;
 }
 
-// Reads at most `size` bytes, fewer only at the end of the file. Throws FileError.
-std::size_t readFully(int fd, char* into, std::size_t size) {
+// Reads `size` bytes by calling readSome(done) until they are all there or the file
+// ends; readSome reads the bytes from `done` on and answers as read(2). Throws FileError.
+template <typename ReadSome> std::size_t readFully(std::size_t size, ReadSome readSome) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t got = calls().read(fd, into + done, size - done);
+        const ssize_t got = readSome(done);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -146,7 +147,8 @@ FileStream::~FileStream() {
 
 std::size_t FileStream::read(char* into, std::size_t size) {
     const auto wanted = std::size_t(std::min<qint64>(qint64(size), m_size - m_done));
-    const std::size_t got = readFully(m_fd, into, wanted);
+    const std::size_t got = readFully(
+        wanted, [&](std::size_t done) { return calls().read(m_fd, into + done, wanted - done); });
     m_done += qint64(got);
     // Cut short since it was opened: nothing more will come.
     if (got < wanted)
@@ -161,18 +163,9 @@ void FileStream::rewind() {
 }
 
 std::size_t FileStream::readAt(std::uint64_t offset, char* into, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = calls().pread(m_fd, into + done, size - done, off_t(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            failWith(errno);
-        if (got == 0)
-            break;
-        done += std::size_t(got);
-    }
-    return done;
+    return readFully(size, [&](std::size_t done) {
+        return calls().pread(m_fd, into + done, size - done, off_t(offset + done));
+    });
 }
 
 void readWholeFile(const QString& path, QByteArray& into) {
