@@ -1,5 +1,6 @@
 // tagmill-cli as its users see it: arguments in, exact bytes and exit status out.
 
+#include "cli/JsonReference.h"
 #include "cli/RandomTree.h"
 #include "cli/ScanReference.h"
 #include "engine/Oracle.h"
@@ -392,41 +393,12 @@ TEST_F(Cli, ScansAgreeWithTheRulesOnRandomTrees) {
     }
 }
 
-// JSON text for a string, escaped as the runner's lines are: the quote, the backslash and the
-// control characters only; everything else stays as its UTF-8 bytes.
+// JSON text for a string, escaped as the runner's lines are.
 QByteArray jsonString(const QString& text) {
-    QByteArray out = "\"";
-    for (const char c : text.toUtf8()) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20)
-                out += QByteArray("\\u00") + QByteArray::number(int(c), 16).rightJustified(2, '0');
-            else
-                out += c;
-        }
-    }
-    return out + "\"";
+    const QByteArray utf8 = text.toUtf8();
+    const std::string escaped =
+        test::jsonEscapedByteByByte({utf8.constData(), std::size_t(utf8.size())});
+    return "\"" + QByteArray(escaped.data(), qsizetype(escaped.size())) + "\"";
 }
 
 // One row as the runner writes it, "file" first.

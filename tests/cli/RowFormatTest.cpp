@@ -1,6 +1,7 @@
 #include "cli/RowFormat.h"
 #include "engine/ExtractionRun.h"
 
+#include "cli/JsonReference.h"
 #include "TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 using namespace tagmill;
 using namespace tagmill::cli;
+using tagmill::test::jsonEscapedByteByByte;
 
 namespace {
 
@@ -22,46 +24,6 @@ std::string csvField(std::string_view text) {
 std::string jsonEscaped(std::string_view text) {
     std::string out;
     appendJsonEscaped(out, text);
-    return out;
-}
-
-// The escapes as the rules give them, byte by byte.
-std::string jsonEscapedByteByByte(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (byte < 0x20) {
-                out += "\\u00";
-                out += "0123456789abcdef"[byte >> 4];
-                out += "0123456789abcdef"[byte & 15];
-            } else {
-                out += c;
-            }
-        }
-    }
     return out;
 }
 
