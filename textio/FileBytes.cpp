@@ -187,8 +187,4 @@ void requireExists(const QString& path) {
         failWith(errno);
 }
 
-qint64 fileLength(const QString& path) {
-    return regularFileInfo(nativePath(path)).st_size;
-}
-
 } // namespace tagmill

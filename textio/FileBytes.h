@@ -52,10 +52,6 @@ qint64 readFileHead(const QString& path, qint64 maxBytes, QByteArray& into);
 /// there will do.
 void requireExists(const QString& path);
 
-/// The file's length in bytes, without opening it. Throws FileError when it is no regular
-/// file or cannot be found.
-qint64 fileLength(const QString& path);
-
 namespace detail {
 
 /// The system calls behind FileBytes, so that tests can make them fail or change the file
