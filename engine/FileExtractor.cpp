@@ -54,11 +54,15 @@ public:
             m_validator.add(bytes, atEnd);
     }
 
-    /// False once bytes that are no UTF-8 have been read; starts the watch when first asked.
-    bool mayBeUtf8() {
+    enum class Verdict { Utf8, NotUtf8, Open };
+
+    /// What the bytes read so far say; starts the watch when first asked.
+    Verdict verdict() {
         if (!m_watching)
             catchUp();
-        return m_validator.valid();
+        if (!m_validator.valid())
+            return Verdict::NotUtf8;
+        return m_ended ? Verdict::Utf8 : Verdict::Open;
     }
 
 private:
@@ -98,10 +102,18 @@ public:
         else if (m_encoding == TextEncoding::Utf8)
             m_order.value(stream, isValidUtf8(bytes) ? std::string(bytes)
                                                      : toUtf8(decodeUtf8(viewOf(bytes))));
-        else if (!m_utf8.mayBeUtf8())
-            m_order.value(stream, toUtf8(decodeWindows1252(viewOf(bytes))));
         else
-            m_order.undecided(stream, bytes);
+            switch (m_utf8.verdict()) {
+            case Utf8Watch::Verdict::Utf8:
+                m_order.value(stream, bytes);
+                break;
+            case Utf8Watch::Verdict::NotUtf8:
+                m_order.value(stream, toUtf8(decodeWindows1252(viewOf(bytes))));
+                break;
+            case Utf8Watch::Verdict::Open:
+                m_order.undecided(stream, bytes);
+                break;
+            }
     }
     // A value whose start is no longer held: read again from the file.
     void value(std::size_t stream, std::uint64_t from, std::uint64_t base, std::string_view rest) {
@@ -153,7 +165,9 @@ void keepNeeded(std::u16string& text, std::uint64_t& base, const Search& search)
     base = keep;
 }
 
-// Searches the bytes of a UTF-8 or Windows-1252 file; `text` holds its first bytes.
+// Searches the bytes of a UTF-8 or Windows-1252 file; `text` holds its first bytes. Each piece
+// is read before the text before it is searched, so that a file that fits in one piece is seen
+// to its end first: whether it is UTF-8 throughout is then known for its first value.
 template <typename Search>
 void searchBytes(ByteSource& source, QByteArray& text, TextEncoding encoding, Search& search,
                  ValueOrder& order, FileSink& sink, std::size_t pieceSize) {
@@ -162,20 +176,22 @@ void searchBytes(ByteSource& source, QByteArray& text, TextEncoding encoding, Se
     ByteOut out(order, encoding, utf8, source);
     std::uint64_t base = 0;
     for (;;) {
-        search.scan(viewOf(text), base, false, out);
-        keepNeeded(text, base, search);
-        if (!sink.proceed())
-            return;
         const auto before = std::size_t(text.size());
         const std::size_t got = readPiece(source, text, pieceSize);
         utf8.read(viewOf(text).substr(before), got == 0);
         if (got == 0)
             break;
+        search.scan(viewOf(text), base, false, out);
+        keepNeeded(text, base, search);
+        if (!sink.proceed())
+            return;
     }
     search.scan(viewOf(text), base, true, out);
     // Only a mark-less file has undecided values, and only once the watch has started.
     order.finish([&](std::string_view bytes) {
-        return utf8.mayBeUtf8() ? std::string(bytes) : toUtf8(decodeWindows1252(viewOf(bytes)));
+        return utf8.verdict() == Utf8Watch::Verdict::Utf8
+                   ? std::string(bytes)
+                   : toUtf8(decodeWindows1252(viewOf(bytes)));
     });
 }
 

@@ -1,5 +1,7 @@
 #include "textio/Utf8Check.h"
 
+#include "textio/Utf8CheckIsa.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -89,9 +91,21 @@ void skipAscii(std::string_view bytes, std::size_t& i) {
         ++i;
 }
 
+#if defined(__x86_64__)
+const bool HasAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
 } // namespace
 
 bool isValidUtf8(std::string_view bytes) {
+#if defined(__x86_64__)
+    if (HasAvx2)
+        return detail::isValidUtf8Avx2(bytes);
+#endif
+    return detail::isValidUtf8Scalar(bytes);
+}
+
+bool detail::isValidUtf8Scalar(std::string_view bytes) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
     std::size_t i = 0;
