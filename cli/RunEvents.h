@@ -7,6 +7,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <system_error>
 #include <utility>
@@ -23,13 +24,13 @@ public:
     RunEvents(const RunInput& input, int watched, ExtractionRun::Formatter formatter = {})
         : m_wake{newCounter()}, m_watched(watched),
           m_run(
-              input, [this] { ::eventfd_write(m_wake.fd, 1); }, ExtractionRun::defaultWorkerCount(),
+              input, [this] { wake(); }, ExtractionRun::defaultWorkerCount(),
               std::move(formatter)) {}
 
     /// Takes the next event; false when the run has ended. beforeWaiting runs whenever the
     /// workers have nothing ready, so what is held back can be handed on meanwhile.
     template <typename BeforeWaiting> bool next(RunEvent& event, BeforeWaiting beforeWaiting) {
-        for (;;) {
+        for (bool rearmed = false;;) {
             switch (m_run.poll(event)) {
             case ExtractionRun::Poll::Event:
                 return true;
@@ -38,8 +39,16 @@ public:
             case ExtractionRun::Poll::Pending:
                 break;
             }
+            if (!rearmed) {
+                // From here on what the workers make ready signals again; look once more for
+                // anything that came just before.
+                m_signalled = false;
+                rearmed = true;
+                continue;
+            }
             beforeWaiting();
             waitForWorkers();
+            rearmed = false;
         }
     }
 
@@ -60,6 +69,13 @@ private:
         return fd;
     }
 
+    // Runs on the workers' threads. Only the first event since the last wait signals: a
+    // signal is a system call, and most events come while this thread is busy anyway.
+    void wake() {
+        if (!m_signalled.exchange(true))
+            ::eventfd_write(m_wake.fd, 1);
+    }
+
     // A pipe whose reader has closed it reports an error, asked for or not.
     void waitForWorkers() {
         pollfd fds[2] = {{m_wake.fd, POLLIN, 0}, {m_watched, 0, 0}};
@@ -74,6 +90,7 @@ private:
     }
 
     Descriptor m_wake; // declared before the run, so it outlives the workers that signal it
+    std::atomic<bool> m_signalled{true};
     int m_watched;
     ExtractionRun m_run;
 };

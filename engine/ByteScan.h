@@ -30,11 +30,13 @@ template <typename Vec> std::size_t scanLineBreak(std::string_view text, std::si
 // vector width plus the furthest byte a probe looks at), that is followed as one of the probes
 // says. No branch on the "<" alone: in markup every other vector holds one, which would make
 // such a branch a coin toss for the processor. Leaves i where the scalar loop goes on.
-template <typename Vec>
-std::size_t scanProbes(std::string_view text, std::size_t& i, const PatternProbe* probes,
-                       std::size_t count, std::size_t reach) {
-    typename Vec::V second[MaxProbes], secondFold[MaxProbes], last[MaxProbes], lastFold[MaxProbes];
-    for (std::size_t k = 0; k < count; ++k) {
+// Written for a fixed count of probes, so that the compiler keeps every probe's vectors in
+// registers and unrolls the loop over them.
+template <typename Vec, std::size_t Count>
+std::size_t scanProbesOf(std::string_view text, std::size_t& i, const PatternProbe* probes,
+                         std::size_t reach) {
+    typename Vec::V second[Count], secondFold[Count], last[Count], lastFold[Count];
+    for (std::size_t k = 0; k < Count; ++k) {
         second[k] = Vec::set1(probes[k].second);
         secondFold[k] = Vec::set1(probes[k].secondFold);
         last[k] = Vec::set1(probes[k].last);
@@ -45,13 +47,29 @@ std::size_t scanProbes(std::string_view text, std::size_t& i, const PatternProbe
     for (; i + reach <= text.size(); i += Vec::Width) {
         const auto after = Vec::load(p + i + 1);
         unsigned long long any = 0;
-        for (std::size_t k = 0; k < count; ++k)
+        for (std::size_t k = 0; k < Count; ++k)
             any |= Vec::eq(Vec::or_(after, secondFold[k]), second[k]) &
                    Vec::eq(Vec::or_(Vec::load(p + i + probes[k].lastOffset), lastFold[k]), last[k]);
         if (const auto mask = Vec::eq(Vec::load(p + i), lt) & any; mask != 0)
             return i + std::size_t(__builtin_ctzll(mask));
     }
     return std::string_view::npos;
+}
+
+template <typename Vec>
+std::size_t scanProbes(std::string_view text, std::size_t& i, const PatternProbe* probes,
+                       std::size_t count, std::size_t reach) {
+    static_assert(MaxProbes == 4);
+    switch (count) {
+    case 1:
+        return scanProbesOf<Vec, 1>(text, i, probes, reach);
+    case 2:
+        return scanProbesOf<Vec, 2>(text, i, probes, reach);
+    case 3:
+        return scanProbesOf<Vec, 3>(text, i, probes, reach);
+    default:
+        return scanProbesOf<Vec, 4>(text, i, probes, reach);
+    }
 }
 
 // The first "<" at or after i whose next byte the table lets through, among whole vectors with

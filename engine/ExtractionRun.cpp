@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 namespace tagmill {
 
@@ -33,6 +34,8 @@ int ExtractionRun::defaultWorkerCount() {
     return int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
 }
 
+// Each event waits until the next one is made or the file ends, so that a file's last event
+// and its end reach the consumer together: one wake-up for a small file, not two.
 class ExtractionRun::Sink : public FileSink {
 public:
     Sink(ExtractionRun& run, qsizetype index) : m_run(run), m_index(index) {}
@@ -44,15 +47,28 @@ public:
             event.formatted = m_run.m_formatter(m_index, batch);
         else
             event.values = std::move(batch);
-        m_run.push(m_index, std::move(event));
+        hand(std::move(event));
     }
     void failure(const QString& description) override {
-        m_run.push(m_index, RunEvent{m_index, {}, {}, description});
+        hand(RunEvent{m_index, {}, {}, description});
+    }
+    void finish() {
+        if (m_last)
+            m_run.push(m_index, std::move(*m_last), true);
+        else
+            m_run.finishFile(m_index);
     }
 
 private:
+    void hand(RunEvent&& event) {
+        if (m_last)
+            m_run.push(m_index, std::move(*m_last), false);
+        m_last = std::move(event);
+    }
+
     ExtractionRun& m_run;
     qsizetype m_index;
+    std::optional<RunEvent> m_last;
 };
 
 ExtractionRun::ExtractionRun(RunInput input, ReadyCallback onReady, int workerCount,
@@ -91,7 +107,6 @@ void ExtractionRun::work() {
             index = m_nextFile++;
         }
         processFile(index, extractor);
-        finishFile(index);
     }
 }
 
@@ -102,18 +117,19 @@ void ExtractionRun::processFile(qsizetype index, FileExtractor& extractor) {
         // Option 5 reads nothing: an entry only has to be there, whatever it is.
         if (m_input.option == ExtractionOption::Nothing) {
             requireExists(path);
-            return;
+        } else {
+            // Anything but a regular file fails here, so a device of length 0 such as /dev/null
+            // is reported rather than passed over as an empty file.
+            FileStream file(path);
+            extractor.extract(file, sink);
         }
-        // Anything but a regular file fails here, so a device of length 0 such as /dev/null is
-        // reported rather than passed over as an empty file.
-        FileStream file(path);
-        extractor.extract(file, sink);
     } catch (const std::exception& e) {
         sink.failure(QString::fromUtf8(e.what()));
     }
+    sink.finish();
 }
 
-void ExtractionRun::push(qsizetype index, RunEvent&& event) {
+void ExtractionRun::push(qsizetype index, RunEvent&& event, bool endsFile) {
     std::unique_lock lock(m_mutex);
     FileQueue& queue = m_queues[std::size_t(index)];
     // The file being handed out never waits for the others, so the run always moves on.
@@ -127,6 +143,7 @@ void ExtractionRun::push(qsizetype index, RunEvent&& event) {
     if (index != m_head)
         m_aheadBytes += event.byteSize();
     queue.events.push_back(std::move(event));
+    queue.done = endsFile;
     const bool atHead = index == m_head;
     lock.unlock();
     if (atHead)

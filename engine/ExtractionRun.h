@@ -83,7 +83,7 @@ private:
 
     void work();
     void processFile(qsizetype index, class FileExtractor& extractor);
-    void push(qsizetype index, RunEvent&& event);
+    void push(qsizetype index, RunEvent&& event, bool endsFile);
     void finishFile(qsizetype index);
     void wakeConsumer();
     Poll take(RunEvent& event, bool wait);

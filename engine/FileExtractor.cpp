@@ -40,11 +40,14 @@ std::size_t readPiece(ByteSource& source, QByteArray& into, std::size_t size) {
 
 // Whether a mark-less file is UTF-8 throughout. Its bytes are only checked once a value needs
 // it, one that is not ASCII: most files give ASCII values only, and checking every byte of a
-// large file costs a good part of searching it. The bytes read before then are read again.
+// large file costs a good part of searching it. The bytes read before then are checked where
+// the search still holds them, and read again before that.
 class Utf8Watch {
 public:
-    Utf8Watch(ByteSource& source, std::size_t pieceSize)
-        : m_source(source), m_pieceSize(pieceSize) {}
+    /// `held` is the text the search holds, the file's bytes from `heldFrom` to the last read.
+    Utf8Watch(ByteSource& source, std::size_t pieceSize, const QByteArray& held,
+              const std::uint64_t& heldFrom)
+        : m_source(source), m_pieceSize(pieceSize), m_held(held), m_heldFrom(heldFrom) {}
 
     /// Takes the next bytes read; atEnd for the last.
     void read(std::string_view bytes, bool atEnd) {
@@ -69,19 +72,20 @@ private:
     void catchUp() {
         m_watching = true;
         std::string piece;
-        for (std::uint64_t offset = 0; offset < m_read && m_validator.valid();) {
-            piece.resize(std::size_t(std::min<std::uint64_t>(m_pieceSize, m_read - offset)));
+        for (std::uint64_t offset = 0; offset < m_heldFrom && m_validator.valid();) {
+            piece.resize(std::size_t(std::min<std::uint64_t>(m_pieceSize, m_heldFrom - offset)));
             if (m_source.readAt(offset, piece.data(), piece.size()) != piece.size())
                 throw FileError(QStringLiteral("The file changed while it was read"));
             m_validator.add(piece, false);
             offset += piece.size();
         }
-        if (m_ended)
-            m_validator.add({}, true);
+        m_validator.add(viewOf(m_held), m_ended);
     }
 
     ByteSource& m_source;
     std::size_t m_pieceSize;
+    const QByteArray& m_held;
+    const std::uint64_t& m_heldFrom;
     Utf8Validator m_validator;
     std::uint64_t m_read = 0;
     bool m_ended = false;
@@ -171,10 +175,10 @@ void keepNeeded(std::u16string& text, std::uint64_t& base, const Search& search)
 template <typename Search>
 void searchBytes(ByteSource& source, QByteArray& text, TextEncoding encoding, Search& search,
                  ValueOrder& order, FileSink& sink, std::size_t pieceSize) {
-    Utf8Watch utf8(source, pieceSize);
+    std::uint64_t base = 0;
+    Utf8Watch utf8(source, pieceSize, text, base);
     utf8.read(viewOf(text), false);
     ByteOut out(order, encoding, utf8, source);
-    std::uint64_t base = 0;
     for (;;) {
         const auto before = std::size_t(text.size());
         const std::size_t got = readPiece(source, text, pieceSize);
