@@ -20,13 +20,21 @@ std::size_t findJsonSpecial(std::string_view text, std::size_t from) {
     const __m128i control = _mm_set1_epi8(0x1F);
     const __m128i quote = _mm_set1_epi8('"');
     const __m128i backslash = _mm_set1_epi8('\\');
-    for (; i + 16 <= text.size(); i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+    auto specialsAt = [&](std::size_t at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
         const __m128i special =
             _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, control), v),
                          _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)));
-        if (const int mask = _mm_movemask_epi8(special); mask != 0)
-            return i + std::size_t(__builtin_ctz(unsigned(mask)));
+        return unsigned(_mm_movemask_epi8(special));
+    };
+    for (; i + 16 <= text.size(); i += 16)
+        if (const unsigned mask = specialsAt(i); mask != 0)
+            return i + std::size_t(__builtin_ctz(mask));
+    // The last few bytes in one more load that ends with the text; the bytes it takes again
+    // were found plain, so the first special byte it shows lies at or after i.
+    if (i < text.size() && text.size() >= 16 && from + 16 <= text.size()) {
+        const unsigned mask = specialsAt(text.size() - 16);
+        return mask != 0 ? text.size() - 16 + std::size_t(__builtin_ctz(mask)) : text.size();
     }
 #endif
     for (; i < text.size(); ++i)
@@ -181,6 +189,8 @@ void RowFormat::appendRow(std::string& out, std::string_view value) {
 void RowFormat::appendRows(std::string& out, std::string_view entry,
                            const ValueBatch& values) const {
     const std::string prefix = filePrefix(entry);
+    // Room for the rows as they are when nothing needs escaping, so the buffer grows once.
+    out.reserve(out.size() + values.textSize() + values.count() * (prefix.size() + 4));
     for (std::size_t i = 0; i < values.count(); ++i)
         appendRowAfterAnother(out, prefix, entry, values.value(i));
 }

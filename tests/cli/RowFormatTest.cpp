@@ -48,8 +48,9 @@ std::vector<char> jsonSpecialBytes() {
 
 const char CsvSpecialBytes[] = {',', '"', '\r', '\n'};
 
-// Values longer than two blocks of 16, with 1, 9 or no bytes after the last whole block.
-const std::size_t LongLengths[] = {33, 41, 48};
+// Values shorter than a block of 16, of one block, of one block and a byte, and longer than two
+// blocks with 1, 9 or no bytes after the last whole one.
+const std::size_t LongLengths[] = {15, 16, 17, 33, 41, 48};
 
 // The escapes look at 16 bytes at a time, and on from just after each special byte: every
 // special byte must be found wherever it stands, alone or after another.

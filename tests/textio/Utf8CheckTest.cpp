@@ -153,3 +153,17 @@ TEST(Utf8Check, LongValidTextHasAFaultFoundAtEveryPlace) {
 }
 
 } // namespace
+
+// The check takes 16, then 8 bytes at a time, the last load ending with the text: a byte beyond
+// ASCII must be seen wherever it stands, in texts shorter and longer than each load.
+TEST(AsciiCheck, SeesAByteBeyondAsciiAtEveryPlace) {
+    for (std::size_t length = 0; length <= 41; ++length) {
+        const std::string plain(length, '\x7F');
+        EXPECT_TRUE(isAscii(plain)) << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string spoiled = plain;
+            spoiled[at] = '\x80';
+            EXPECT_FALSE(isAscii(spoiled)) << at << " of " << length;
+        }
+    }
+}
