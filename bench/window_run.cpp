@@ -10,6 +10,7 @@
 
 #include "PeakMemory.h"
 #include "platform/fakes/FakeDesktop.h"
+#include "platform/MemoryReuse.h"
 #include "shell/Form1.h"
 
 #include <QAbstractButton>
@@ -137,9 +138,9 @@ public:
 WindowFigures runInWindow(const Options& options, const QStringList& files) {
     platform::FakeDesktop fakes;
     BoxesEndingTheRun boxes;
-    const platform::Desktop desktop{boxes,          fakes.inputs,   fakes.files,    fakes.clipboard,
-                                    fakes.settings, fakes.launcher, fakes.pointers, fakes.random,
-                                    fakes.spreadsheet};
+    const platform::Desktop desktop{boxes,           fakes.inputs,   fakes.files,
+                                    fakes.clipboard, fakes.settings, fakes.launcher,
+                                    fakes.pointers,  fakes.random,   fakes.spreadsheet};
     Form1 form(desktop, QCoreApplication::applicationDirPath());
     form.Form_Load();
     form.fileList().append(files);
@@ -183,6 +184,7 @@ WindowFigures runInWindow(const Options& options, const QStringList& files) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::keepFreedMemoryForReuse(); // as the program does
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     try {

@@ -1,5 +1,6 @@
 // Tagmill: pulls values out of many XML or text files at once.
 
+#include "platform/MemoryReuse.h"
 #include "platform/qt/EndSignals.h"
 #include "platform/qt/QtDesktop.h"
 #include "shell/ApplicationTitle.h"
@@ -12,6 +13,7 @@
 #include <system_error>
 
 int main(int argc, char** argv) {
+    tagmill::platform::keepFreedMemoryForReuse();
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     tagmill::nameApplication();
