@@ -28,8 +28,10 @@ template <typename Vec> std::size_t scanLineBreak(std::string_view text, std::si
 
 // The first "<" at or after i, among whole vectors that the probes' bytes fit in (reach: the
 // vector width plus the furthest byte a probe looks at), that is followed as one of the probes
-// says. No branch on the "<" alone: in markup every other vector holds one, which would make
-// such a branch a coin toss for the processor. Leaves i where the scalar loop goes on.
+// says. No branch on a vector's "<" alone: in markup every other vector holds one, which would
+// make such a branch a coin toss for the processor. Four vectors in a row without a "<" are
+// rarer than that in markup, and common in long text between tags or a sparse file's zeros:
+// those are passed over after one compare each. Leaves i where the scalar loop goes on.
 // Written for a fixed count of probes, so that the compiler keeps every probe's vectors in
 // registers and unrolls the loop over them.
 template <typename Vec, std::size_t Count>
@@ -44,15 +46,32 @@ std::size_t scanProbesOf(std::string_view text, std::size_t& i, const PatternPro
     }
     const auto lt = Vec::set1('<');
     const char* p = text.data();
-    for (; i + reach <= text.size(); i += Vec::Width) {
-        const auto after = Vec::load(p + i + 1);
+    // The "<" of the vector at `at` that a probe's bytes follow, given where its "<" are.
+    auto probed = [&](std::size_t at, unsigned long long lts) {
+        const auto after = Vec::load(p + at + 1);
         unsigned long long any = 0;
         for (std::size_t k = 0; k < Count; ++k)
-            any |= Vec::eq(Vec::or_(after, secondFold[k]), second[k]) &
-                   Vec::eq(Vec::or_(Vec::load(p + i + probes[k].lastOffset), lastFold[k]), last[k]);
-        if (const auto mask = Vec::eq(Vec::load(p + i), lt) & any; mask != 0)
-            return i + std::size_t(__builtin_ctzll(mask));
+            any |=
+                Vec::eq(Vec::or_(after, secondFold[k]), second[k]) &
+                Vec::eq(Vec::or_(Vec::load(p + at + probes[k].lastOffset), lastFold[k]), last[k]);
+        return lts & any;
+    };
+    constexpr std::size_t Vectors = 4;
+    constexpr std::size_t Block = Vectors * Vec::Width;
+    for (; i + Block - Vec::Width + reach <= text.size(); i += Block) {
+        unsigned long long lts[Vectors];
+        unsigned long long anyLt = 0;
+        for (std::size_t v = 0; v < Vectors; ++v)
+            anyLt |= lts[v] = Vec::eq(Vec::load(p + i + v * Vec::Width), lt);
+        if (anyLt == 0)
+            continue;
+        for (std::size_t v = 0; v < Vectors; ++v)
+            if (const auto mask = probed(i + v * Vec::Width, lts[v]); mask != 0)
+                return i + v * Vec::Width + std::size_t(__builtin_ctzll(mask));
     }
+    for (; i + reach <= text.size(); i += Vec::Width)
+        if (const auto mask = probed(i, Vec::eq(Vec::load(p + i), lt)); mask != 0)
+            return i + std::size_t(__builtin_ctzll(mask));
     return std::string_view::npos;
 }
 

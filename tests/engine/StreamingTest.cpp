@@ -130,3 +130,21 @@ TEST_F(Streaming, AFileCutShortBeforeItIsReadAgainIsReported) {
     }
     detail::setFileCalls(nullptr);
 }
+
+// Stretches without a "<" are passed over several vectors at a time: an element must be found
+// wherever it starts within or after such a stretch, for one tag and for several, and a "<"
+// that begins no tag must not hide one that follows.
+TEST_F(Streaming, ElementsAreFoundWhereverTheyStandInTextWithoutMarkup) {
+    const QByteArray element = "<Price a=\"1\">v</PRICE>";
+    const QList<QStringList> tagLists{{"price"}, {"name", "price"}, {"a", "b", "price"}};
+    for (const QStringList& tags : tagLists) {
+        for (int at = 0; at < 300; ++at) {
+            const QByteArray filler(at, at % 2 ? ' ' : '\0');
+            const QByteArray bytes = filler + element + QByteArray(300 - at, '\0') + "<p>" +
+                                     QByteArray(130, ' ') + "<prize>" + filler + element;
+            const QString path = write("sparse.xml", bytes);
+            ASSERT_EQ(extractFile(ExtractionOption::ValueOnly, path, tags), (QStringList{"v", "v"}))
+                << tags.join(',').toStdString() << ", element at " << at;
+        }
+    }
+}
