@@ -2,6 +2,7 @@
 
 #include "engine/ByteScan.h"
 #include "engine/ByteScanIsa.h"
+#include "textio/CpuFeatures.h"
 
 #include <QChar>
 
@@ -30,8 +31,6 @@ struct Sse2 {
         return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(a, b)));
     }
 };
-
-const bool HasAvx2 = __builtin_cpu_supports("avx2");
 #endif
 
 std::size_t vectorFindLineBreak(std::string_view text, std::size_t& i) {

@@ -1,5 +1,6 @@
 #include "textio/Utf8Check.h"
 
+#include "textio/CpuFeatures.h"
 #include "textio/Utf8CheckIsa.h"
 
 #include <cstdint>
@@ -93,10 +94,6 @@ void skipAscii(std::string_view bytes, std::size_t& i) {
     while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80)
         ++i;
 }
-
-#if defined(__x86_64__)
-const bool HasAvx2 = __builtin_cpu_supports("avx2");
-#endif
 
 } // namespace
 

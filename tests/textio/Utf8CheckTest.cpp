@@ -3,6 +3,7 @@
 // and random text with one byte spoiled.
 
 #include "textio/Utf8Check.h"
+#include "textio/CpuFeatures.h"
 #include "textio/Utf8CheckIsa.h"
 
 #include <gtest/gtest.h>
@@ -53,14 +54,6 @@ bool referenceValid(std::string_view text) {
     return true;
 }
 
-bool hasAvx2() {
-#if defined(__x86_64__)
-    return __builtin_cpu_supports("avx2");
-#else
-    return false;
-#endif
-}
-
 // Fails with the bytes shown when a check disagrees with the reference.
 void expectAgreement(const std::string& text) {
     const bool expected = referenceValid(text);
@@ -71,7 +64,7 @@ void expectAgreement(const std::string& text) {
         return hex;
     };
     ASSERT_EQ(detail::isValidUtf8Scalar(text), expected) << shown();
-    if (hasAvx2()) {
+    if (HasAvx2) {
         ASSERT_EQ(detail::isValidUtf8Avx2(text), expected) << shown();
     }
     ASSERT_EQ(isValidUtf8(text), expected) << shown();
