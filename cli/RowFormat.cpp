@@ -1,5 +1,7 @@
 #include "cli/RowFormat.h"
 
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -88,61 +90,158 @@ std::size_t findQuote(std::string_view text, std::size_t from) {
     return text.size();
 }
 
-} // namespace
+char* put(char* to, std::string_view bytes) {
+    std::memcpy(to, bytes.data(), bytes.size());
+    return to + bytes.size();
+}
 
-void appendJsonEscaped(std::string& out, std::string_view text) {
+// What stands for a byte that JSON must escape.
+std::string_view jsonEscapeOf(unsigned char c, char (&unicode)[6]) {
     static const char hex[] = "0123456789abcdef";
+    switch (c) {
+    case '"':
+        return "\\\"";
+    case '\\':
+        return "\\\\";
+    case '\r':
+        return "\\r";
+    case '\n':
+        return "\\n";
+    case '\t':
+        return "\\t";
+    case '\b':
+        return "\\b";
+    case '\f':
+        return "\\f";
+    default:
+        unicode[0] = '\\';
+        unicode[1] = 'u';
+        unicode[2] = '0';
+        unicode[3] = '0';
+        unicode[4] = hex[c >> 4];
+        unicode[5] = hex[c & 15];
+        return {unicode, 6};
+    }
+}
+
+bool isShortJsonEscape(unsigned char c) {
+    return c == '"' || c == '\\' || c == '\r' || c == '\n' || c == '\t' || c == '\b' || c == '\f';
+}
+
+// How many bytes the escapes add to the text: one for each special byte, four more for each
+// written as "\u00xx". Escapes stand for single bytes, so the growth of many values together is
+// that of their bytes in one run; line breaks are common in values, so bytes are counted 16 at
+// a time rather than found one by one.
+std::size_t jsonEscapeGrowth(std::string_view text) {
+    std::size_t growth = 0;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i control = _mm_set1_epi8(0x1F);
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    for (; i + 16 <= text.size(); i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        unsigned controls =
+            unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, control), v)));
+        const unsigned marks = unsigned(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash))));
+        growth += std::size_t(__builtin_popcount(controls | marks));
+        for (; controls != 0; controls &= controls - 1)
+            if (!isShortJsonEscape(
+                    static_cast<unsigned char>(text[i + std::size_t(__builtin_ctz(controls))])))
+                growth += 4;
+    }
+#endif
+    for (; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (needsJsonEscape(c))
+            growth += isShortJsonEscape(c) ? 1 : 5;
+    }
+    return growth;
+}
+
+// Writes the escaped text at `to`, which has room for it; returns the end.
+char* writeJsonEscaped(char* to, std::string_view text) {
+    char unicode[6];
     std::size_t plain = 0;
     for (std::size_t i = findJsonSpecial(text, 0); i < text.size();
          i = findJsonSpecial(text, i + 1)) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        out.append(text.substr(plain, i - plain));
+        to = put(to, text.substr(plain, i - plain));
+        to = put(to, jsonEscapeOf(static_cast<unsigned char>(text[i]), unicode));
         plain = i + 1;
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        default:
-            out += "\\u00";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
     }
-    out.append(text.substr(plain));
+    return put(to, text.substr(plain));
 }
 
-void appendCsvField(std::string& out, std::string_view text) {
-    if (!needsCsvQuotes(text)) {
-        out.append(text);
-        return;
-    }
-    out += '"';
+std::size_t countQuotes(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t i = findQuote(text, 0); i < text.size(); i = findQuote(text, i + 1))
+        ++count;
+    return count;
+}
+
+// The most room a field of this text takes: quoted, each quotation mark doubled.
+std::size_t csvFieldBound(std::string_view text) {
+    return text.size() + 2 + countQuotes(text);
+}
+
+// Writes the field at `to`, which has room for csvFieldBound bytes; returns its end.
+char* writeCsvField(char* to, std::string_view text) {
+    if (!needsCsvQuotes(text))
+        return put(to, text);
+    *to++ = '"';
     // Each run of bytes up to a quotation mark goes in whole, and the mark once more after it.
     std::size_t plain = 0;
     for (std::size_t i = findQuote(text, 0); i < text.size(); i = findQuote(text, i + 1)) {
-        out.append(text.substr(plain, i + 1 - plain));
+        to = put(to, text.substr(plain, i + 1 - plain));
         plain = i;
     }
-    out.append(text.substr(plain));
-    out += '"';
+    to = put(to, text.substr(plain));
+    *to++ = '"';
+    return to;
+}
+
+// The rows of a batch are sized before any is written, so that the buffer grows once and each
+// row is copied into place instead of appended piece by piece.
+void appendJsonRows(std::string& out, std::string_view prefix, const ValueBatch& values) {
+    constexpr std::string_view end = "\"}\n";
+    const std::size_t at = out.size();
+    out.resize(at + values.textSize() + jsonEscapeGrowth(values.text()) +
+               values.count() * (prefix.size() + end.size()));
+    char* to = out.data() + at;
+    for (std::size_t i = 0; i < values.count(); ++i) {
+        to = put(to, prefix);
+        to = writeJsonEscaped(to, values.value(i));
+        to = put(to, end);
+    }
+}
+
+void appendCsvRows(std::string& out, std::string_view prefix, const ValueBatch& values) {
+    constexpr std::string_view end = "\r\n";
+    const std::size_t at = out.size();
+    out.resize(at + values.textSize() + countQuotes(values.text()) +
+               values.count() * (prefix.size() + 2 + end.size()));
+    char* to = out.data() + at;
+    for (std::size_t i = 0; i < values.count(); ++i) {
+        to = put(to, prefix);
+        to = writeCsvField(to, values.value(i));
+        to = put(to, end);
+    }
+    out.resize(std::size_t(to - out.data()));
+}
+
+} // namespace
+
+void appendJsonEscaped(std::string& out, std::string_view text) {
+    const std::size_t at = out.size();
+    out.resize(at + text.size() + jsonEscapeGrowth(text));
+    writeJsonEscaped(out.data() + at, text);
+}
+
+void appendCsvField(std::string& out, std::string_view text) {
+    const std::size_t at = out.size();
+    out.resize(at + csvFieldBound(text));
+    out.resize(std::size_t(writeCsvField(out.data() + at, text) - out.data()));
 }
 
 RowFormat::RowFormat(OutputFormat format, bool withFilename)
@@ -189,10 +288,13 @@ void RowFormat::appendRow(std::string& out, std::string_view value) {
 void RowFormat::appendRows(std::string& out, std::string_view entry,
                            const ValueBatch& values) const {
     const std::string prefix = filePrefix(entry);
-    // Room for the rows as they are when nothing needs escaping, so the buffer grows once.
-    out.reserve(out.size() + values.textSize() + values.count() * (prefix.size() + 4));
-    for (std::size_t i = 0; i < values.count(); ++i)
-        appendRowAfterAnother(out, prefix, entry, values.value(i));
+    if (m_format == OutputFormat::Jsonl)
+        appendJsonRows(out, prefix, values);
+    else if (m_format == OutputFormat::Csv)
+        appendCsvRows(out, prefix, values);
+    else
+        for (std::size_t i = 0; i < values.count(); ++i)
+            appendRowAfterAnother(out, prefix, entry, values.value(i));
 }
 
 std::string_view RowFormat::joinRows(std::string_view rows) {

@@ -17,6 +17,8 @@ public:
     std::size_t count() const { return m_ends.size(); }
     bool empty() const { return m_ends.empty(); }
     std::size_t textSize() const { return m_text.size(); }
+    /// All the values, one after another.
+    std::string_view text() const { return m_text; }
     std::size_t byteSize() const { return m_text.size() + m_ends.size() * sizeof(std::size_t); }
     std::string_view value(std::size_t i) const {
         const std::size_t begin = i == 0 ? 0 : m_ends[i - 1];
