@@ -202,10 +202,11 @@ char* writeCsvField(char* to, std::string_view text) {
 }
 
 // The rows of a batch are sized before any is written, so that the buffer grows once and each
-// row is copied into place instead of appended piece by piece.
-void appendJsonRows(std::string& out, std::string_view prefix, const ValueBatch& values) {
+// row is copied into place instead of appended piece by piece. They are written from `at` on,
+// over whatever the buffer holds there.
+void writeJsonRows(std::string& out, std::size_t at, std::string_view prefix,
+                   const ValueBatch& values) {
     constexpr std::string_view end = "\"}\n";
-    const std::size_t at = out.size();
     out.resize(at + values.textSize() + jsonEscapeGrowth(values.text()) +
                values.count() * (prefix.size() + end.size()));
     char* to = out.data() + at;
@@ -216,9 +217,9 @@ void appendJsonRows(std::string& out, std::string_view prefix, const ValueBatch&
     }
 }
 
-void appendCsvRows(std::string& out, std::string_view prefix, const ValueBatch& values) {
+void writeCsvRows(std::string& out, std::size_t at, std::string_view prefix,
+                  const ValueBatch& values) {
     constexpr std::string_view end = "\r\n";
-    const std::size_t at = out.size();
     out.resize(at + values.textSize() + countQuotes(values.text()) +
                values.count() * (prefix.size() + 2 + end.size()));
     char* to = out.data() + at;
@@ -287,14 +288,26 @@ void RowFormat::appendRow(std::string& out, std::string_view value) {
 
 void RowFormat::appendRows(std::string& out, std::string_view entry,
                            const ValueBatch& values) const {
+    writeRowsFrom(out, out.size(), entry, values);
+}
+
+void RowFormat::writeRows(std::string& out, std::string_view entry,
+                          const ValueBatch& values) const {
+    writeRowsFrom(out, 0, entry, values);
+}
+
+void RowFormat::writeRowsFrom(std::string& out, std::size_t at, std::string_view entry,
+                              const ValueBatch& values) const {
     const std::string prefix = filePrefix(entry);
-    if (m_format == OutputFormat::Jsonl)
-        appendJsonRows(out, prefix, values);
-    else if (m_format == OutputFormat::Csv)
-        appendCsvRows(out, prefix, values);
-    else
+    if (m_format == OutputFormat::Jsonl) {
+        writeJsonRows(out, at, prefix, values);
+    } else if (m_format == OutputFormat::Csv) {
+        writeCsvRows(out, at, prefix, values);
+    } else {
+        out.resize(at);
         for (std::size_t i = 0; i < values.count(); ++i)
             appendRowAfterAnother(out, prefix, entry, values.value(i));
+    }
 }
 
 std::string_view RowFormat::joinRows(std::string_view rows) {

@@ -28,6 +28,9 @@ public:
     /// The rows of these values of the file with this entry, as they read after other rows;
     /// const, so several threads may make rows of different files at once.
     void appendRows(std::string& out, std::string_view entry, const ValueBatch& values) const;
+    /// The same in place of what `out` holds. Its bytes are written over, not cleared first:
+    /// a buffer used again keeps its length, so most of it is not filled twice.
+    void writeRows(std::string& out, std::string_view entry, const ValueBatch& values) const;
     /// Rows made by appendRows, as they read in their place after the rows so far; they must
     /// come in order. Keeps no copy: the result is part of rows.
     std::string_view joinRows(std::string_view rows);
@@ -37,6 +40,8 @@ public:
 
 private:
     std::string filePrefix(std::string_view entry) const;
+    void writeRowsFrom(std::string& out, std::size_t at, std::string_view entry,
+                       const ValueBatch& values) const;
     void appendRowAfterAnother(std::string& out, std::string_view prefix, std::string_view entry,
                                std::string_view value) const;
 

@@ -27,8 +27,8 @@ public:
         m_bytes -= buffer.capacity();
         return buffer;
     }
+    // A buffer keeps its length, and the rows made in it next are written over its bytes.
     void giveBack(std::string&& buffer) {
-        buffer.clear();
         std::lock_guard lock(m_mutex);
         if (m_bytes + buffer.capacity() > KeptBytes)
             return;
@@ -73,8 +73,8 @@ ExtractionRun::Formatter RowOutput::formatter(const QStringList& entries) const 
     return [format = m_format, entries, spare = m_spare](qsizetype file, const ValueBatch& values) {
         const QByteArray entry = entries[file].toUtf8();
         std::string rows = spare->take();
-        format.appendRows(rows, std::string_view(entry.constData(), std::size_t(entry.size())),
-                          values);
+        format.writeRows(rows, std::string_view(entry.constData(), std::size_t(entry.size())),
+                         values);
         return rows;
     };
 }

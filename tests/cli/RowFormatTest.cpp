@@ -284,8 +284,15 @@ TEST_F(ParallelRows, RowsMadeOnWorkersEqualTheRowsMadeOneByOne) {
                 RowFormat joiner(format, withFilename);
                 joiner.appendHeader(joined);
                 ExtractionRun run(input, {}, 4, [&](qsizetype file, const ValueBatch& values) {
-                    std::string rows;
-                    maker.appendRows(rows, entries[std::size_t(file)], values);
+                    const std::string_view entry = entries[std::size_t(file)];
+                    if (file % 2 == 0) {
+                        std::string rows;
+                        maker.appendRows(rows, entry, values);
+                        return rows;
+                    }
+                    // A buffer used before: shorter or longer than the rows it takes now.
+                    std::string rows(file % 4 == 1 ? 5 : 8 << 20, '#');
+                    maker.writeRows(rows, entry, values);
                     return rows;
                 });
                 RunEvent event;
