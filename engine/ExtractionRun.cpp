@@ -98,7 +98,7 @@ void ExtractionRun::work() {
         qsizetype index;
         {
             std::unique_lock lock(m_mutex);
-            waitForConsumer(lock, [&] {
+            m_workersWake.wait(lock, [&] {
                 return m_cancelled || m_nextFile >= qsizetype(m_queues.size()) ||
                        (m_nextFile < m_head + MaxFilesAhead && m_aheadBytes < AheadLimitBytes);
             });
@@ -133,7 +133,7 @@ void ExtractionRun::push(qsizetype index, RunEvent&& event, bool endsFile) {
     std::unique_lock lock(m_mutex);
     FileQueue& queue = m_queues[std::size_t(index)];
     // The file being handed out never waits for the others, so the run always moves on.
-    waitForConsumer(lock, [&] {
+    m_workersWake.wait(lock, [&] {
         return m_cancelled || (queue.bytes < QueueLimitBytes &&
                                (index == m_head || m_aheadBytes < AheadLimitBytes));
     });
@@ -145,44 +145,24 @@ void ExtractionRun::push(qsizetype index, RunEvent&& event, bool endsFile) {
     queue.events.push_back(std::move(event));
     queue.done = endsFile;
     const bool atHead = index == m_head;
-    const Readiness readiness = readinessNow(endsFile && lastFilesEnding());
     lock.unlock();
-    if (atHead || readiness.pressing)
-        wakeConsumer(readiness);
+    if (atHead)
+        wakeConsumer();
 }
 
 void ExtractionRun::finishFile(qsizetype index) {
     std::unique_lock lock(m_mutex);
     m_queues[std::size_t(index)].done = true;
     const bool atHead = index == m_head;
-    const Readiness readiness = readinessNow(lastFilesEnding());
     lock.unlock();
-    if (atHead || readiness.pressing)
-        wakeConsumer(readiness);
+    if (atHead)
+        wakeConsumer();
 }
 
-// A worker about to wait for the consumer says so first, so that a consumer gathering output
-// before it comes is never waited for in turn.
-template <typename Ready>
-void ExtractionRun::waitForConsumer(std::unique_lock<std::mutex>& lock, Ready ready) {
-    if (ready())
-        return;
-    const Readiness readiness = readinessNow(true);
-    lock.unlock();
-    wakeConsumer(readiness);
-    lock.lock();
-    m_workersWake.wait(lock, ready);
-}
-
-ExtractionRun::Readiness ExtractionRun::readinessNow(bool pressing) const {
-    const bool running = m_head < qsizetype(m_queues.size());
-    return {running ? m_queues[std::size_t(m_head)].bytes + m_aheadBytes : 0, pressing};
-}
-
-void ExtractionRun::wakeConsumer(Readiness readiness) {
+void ExtractionRun::wakeConsumer() {
     m_consumerWake.notify_one();
     if (m_onReady)
-        m_onReady(readiness);
+        m_onReady();
 }
 
 ExtractionRun::Poll ExtractionRun::take(RunEvent& event, bool wait) {

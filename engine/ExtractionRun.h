@@ -46,18 +46,9 @@ struct RunEvent {
 /// small however many values a run finds. Destroying the run cancels it promptly.
 class ExtractionRun {
 public:
-    /// What a worker says when poll() may have something new to give.
-    struct Readiness {
-        /// The output queued for the file being handed out and the files after it.
-        std::size_t queuedBytes;
-        /// A worker waits until the consumer takes something, or the run's last files are
-        /// ending: the consumer must come. Otherwise it may wait for more to gather first.
-        bool pressing;
-    };
     /// Called on a worker thread whenever poll() may have something new to give: an event of the
-    /// file being handed out, or the end of that file, and whenever a worker is about to wait for
-    /// the consumer. It must only signal, never poll itself.
-    using ReadyCallback = std::function<void(Readiness)>;
+    /// file being handed out, or the end of that file. It must only signal, never poll itself.
+    using ReadyCallback = std::function<void()>;
     /// Turns a batch of values of the file with this index into bytes, on the worker that found
     /// them; called on several workers at once, so it must be safe to call concurrently.
     using Formatter = std::function<std::string(qsizetype fileIndex, const ValueBatch& values)>;
@@ -94,10 +85,7 @@ private:
     void processFile(qsizetype index, class FileExtractor& extractor);
     void push(qsizetype index, RunEvent&& event, bool endsFile);
     void finishFile(qsizetype index);
-    Readiness readinessNow(bool pressing) const; // with the mutex held
-    void wakeConsumer(Readiness readiness);
-    template <typename Ready> void waitForConsumer(std::unique_lock<std::mutex>& lock, Ready ready);
-    bool lastFilesEnding() const { return m_nextFile >= qsizetype(m_queues.size()); }
+    void wakeConsumer();
     Poll take(RunEvent& event, bool wait);
 
     const RunInput m_input;
