@@ -141,15 +141,15 @@ std::size_t jsonEscapeGrowth(std::string_view text) {
     const __m128i backslash = _mm_set1_epi8('\\');
     for (; i + 16 <= text.size(); i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-        unsigned controls =
-            unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, control), v)));
-        const unsigned marks = unsigned(_mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash))));
-        growth += std::size_t(__builtin_popcount(controls | marks));
-        for (; controls != 0; controls &= controls - 1)
-            if (!isShortJsonEscape(
-                    static_cast<unsigned char>(text[i + std::size_t(__builtin_ctz(controls))])))
-                growth += 4;
+        const __m128i special =
+            _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, control), v),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)));
+        // Special bytes are few, so they are taken one by one.
+        for (auto mask = unsigned(_mm_movemask_epi8(special)); mask != 0; mask &= mask - 1)
+            growth += isShortJsonEscape(
+                          static_cast<unsigned char>(text[i + std::size_t(__builtin_ctz(mask))]))
+                          ? 1
+                          : 5;
     }
 #endif
     for (; i < text.size(); ++i) {

@@ -8,6 +8,7 @@
 #include "cli/RunEvents.h"
 #include "engine/ExtractionRun.h"
 #include "output/spreadsheet/Workbook.h"
+#include "platform/MemoryReuse.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -185,6 +186,8 @@ int writeOutput(const CommandLine& command, const RunInput& input) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The workers' row buffers and batches come and go by the megabyte.
+    tagmill::platform::keepFreedMemoryForReuse();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromUtf8(argv[i]));

@@ -12,6 +12,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -26,9 +27,19 @@ inline const QString NoEndOfOpeningTag =
     QStringLiteral("Invalid procedure call or argument: the opening tag has no '>' before its "
                    "closing tag");
 
+// Below this many bytes a scan goes byte by byte: the library's scans cost more to set up than
+// most values are long.
+inline constexpr std::size_t ShortScan = 32;
+
 /// Position of the last c before `end`; npos when there is none. For bytes memrchr looks at
 /// many at a time: option 2 looks back over each element's whole content.
 inline std::size_t lastBefore(std::string_view text, std::size_t end, char c) {
+    if (end <= ShortScan) {
+        while (end > 0)
+            if (text[--end] == c)
+                return end;
+        return std::string_view::npos;
+    }
     const void* hit = memrchr(text.data(), c, end);
     return hit ? std::size_t(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
 }
@@ -37,6 +48,21 @@ inline std::size_t lastBefore(std::u16string_view text, std::size_t end, char16_
         if (text[--end] == c)
             return end;
     return std::u16string_view::npos;
+}
+
+/// Position of the first c at or after `from`; npos when there is none. The opening tag's ">"
+/// mostly stands a few bytes on.
+inline std::size_t firstFrom(std::string_view text, std::size_t from, char c) {
+    const std::size_t near = std::min(text.size(), from + ShortScan);
+    for (std::size_t i = from; i < near; ++i)
+        if (text[i] == c)
+            return i;
+    const void* hit =
+        near < text.size() ? memchr(text.data() + near, c, text.size() - near) : nullptr;
+    return hit ? std::size_t(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
+}
+inline std::size_t firstFrom(std::u16string_view text, std::size_t from, char16_t c) {
+    return text.find(c, from);
 }
 
 /// Position of the last "</" in the text; npos when there is none.
@@ -54,7 +80,7 @@ template <typename Char, typename Sink>
 void deliverInnerValue(std::basic_string_view<Char> text, std::size_t open, std::size_t close,
                        Sink& sink) {
     constexpr auto npos = std::basic_string_view<Char>::npos;
-    const std::size_t start = text.find(Char('>'), open) + 1;
+    const std::size_t start = firstFrom(text, open, Char('>')) + 1;
     if (start > close) {
         sink.failure(NoEndOfOpeningTag);
         return;
