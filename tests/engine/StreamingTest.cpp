@@ -148,3 +148,43 @@ TEST_F(Streaming, ElementsAreFoundWhereverTheyStandInTextWithoutMarkup) {
         }
     }
 }
+
+namespace {
+
+// Option 2 looks for the opening tag's ">" and, back from the closing tag, for the last "</"
+// and the ">" before it; short stretches are looked over byte by byte and long ones by the
+// library. Every place of each mark, in stretches on both sides of the switch, must give what
+// plain searches of the same text give.
+TEST(ValueOnly, FindsTheMarksWhereverTheyStandInShortAndLongStretches) {
+    for (int length = 0; length <= 70; ++length) {
+        for (int at = 0; at < length; ++at) {
+            // Something before the element, so that the search for its ">" starts on the way.
+            const std::string before(std::size_t(at % 5), ' ');
+            std::vector<std::string> texts{before + "<t a=\"" + std::string(std::size_t(at), 'x') +
+                                           "\">" + std::string(std::size_t(length), 'v') + "</t>"};
+            for (const char* mark : {">", "<", "</", "<i>w</i>"}) {
+                std::string content(std::size_t(length), 'v');
+                content.replace(std::size_t(at), 1, mark);
+                texts.push_back(before + "<t>" + content + "</t>");
+            }
+            for (const std::string& text : texts) {
+                const std::size_t start = text.find('>') + 1;
+                const std::string_view raw =
+                    std::string_view(text).substr(start, text.rfind("</t>") - start);
+                const std::size_t innerEnd = raw.rfind("</");
+                const bool hasInnerEnd = innerEnd != std::string_view::npos && innerEnd > 0;
+                const std::size_t end = hasInnerEnd ? innerEnd : raw.size();
+                const std::size_t gt = raw.substr(0, hasInnerEnd ? end + 1 : raw.size()).rfind('>');
+                const std::size_t from = gt == std::string_view::npos ? 0 : gt + 1;
+                const QString expected =
+                    QString::fromStdString(std::string(raw.substr(from, end - from)));
+                Collected sink;
+                FileExtractor(ExtractionOption::ValueOnly, {"t"})
+                    .extract(QByteArrayView(text.data(), qsizetype(text.size())), sink);
+                ASSERT_EQ(sink.found, QStringList{expected}) << text;
+            }
+        }
+    }
+}
+
+} // namespace
