@@ -14,7 +14,7 @@ namespace {
     throw std::system_error(error, std::generic_category(), what);
 }
 
-// A record: its kind, its length in 8 bytes, its bytes.
+// A record in the temporary file: its kind, its length in 8 bytes, its bytes.
 void appendRecord(std::string& out, HeldValues::Kind kind, std::string_view bytes) {
     const std::uint64_t length = bytes.size();
     out += char(kind);
@@ -33,17 +33,19 @@ HeldValues::~HeldValues() {
 }
 
 void HeldValues::add(std::size_t stream, Kind kind, std::string_view bytes) {
-    std::string& memory = m_streams[stream].memory;
-    const std::size_t before = memory.size();
-    appendRecord(memory, kind, bytes);
-    m_inMemory += memory.size() - before;
+    Stream& held = m_streams[stream];
+    held.records.append(bytes);
+    if (kind != Kind::Value)
+        held.marks.push_back({held.records.count() - 1, kind});
+    m_inMemory += bytes.size() + sizeof(std::size_t);
     if (m_inMemory > m_budget)
         spillLargest();
 }
 
 void HeldValues::clear() {
     for (Stream& stream : m_streams) {
-        stream.memory.clear();
+        stream.records.clear();
+        stream.marks.clear();
         stream.spilled.clear();
     }
     m_inMemory = 0;
@@ -55,28 +57,35 @@ void HeldValues::clear() {
 }
 
 bool HeldValues::empty(std::size_t stream) const {
-    return m_streams[stream].memory.empty() && m_streams[stream].spilled.empty();
+    return m_streams[stream].records.empty() && m_streams[stream].spilled.empty();
+}
+
+std::string HeldValues::recordsOf(const Stream& stream) {
+    std::string records;
+    visitMemory(stream,
+                [&](Kind kind, std::string_view bytes) { appendRecord(records, kind, bytes); });
+    return records;
 }
 
 void HeldValues::spillLargest() {
     const auto largest =
         std::max_element(m_streams.begin(), m_streams.end(), [](const Stream& a, const Stream& b) {
-            return a.memory.size() < b.memory.size();
+            return a.records.byteSize() < b.records.byteSize();
         });
-    std::string& memory = largest->memory;
+    const std::string records = recordsOf(*largest);
     // tmpfile's file has no name: it goes with the process, whatever happens.
     if (!m_file && !(m_file = std::tmpfile()))
         failWith(errno, "temporary file");
-    if (std::fwrite(memory.data(), 1, memory.size(), m_file) != memory.size())
+    if (std::fwrite(records.data(), 1, records.size(), m_file) != records.size())
         failWith(errno, "temporary file");
-    largest->spilled.push_back({m_fileEnd, memory.size()});
-    m_fileEnd += memory.size();
-    m_inMemory -= memory.size();
-    memory.clear();
-    memory.shrink_to_fit();
+    largest->spilled.push_back({m_fileEnd, records.size()});
+    m_fileEnd += records.size();
+    m_inMemory -= largest->records.textSize() + largest->records.count() * sizeof(std::size_t);
+    largest->records = ValueBatch();
+    largest->marks.clear();
 }
 
-void HeldValues::drain(std::size_t stream, const Visit& visit) {
+void HeldValues::drain(std::size_t stream, const Visit& visit, const TakeValues& takeValues) {
     Stream& held = m_streams[stream];
     if (!held.spilled.empty() && std::fflush(m_file) != 0)
         failWith(errno, "temporary file");
@@ -95,9 +104,23 @@ void HeldValues::drain(std::size_t stream, const Visit& visit) {
         visitRecords(m_scratch, visit);
     }
     held.spilled.clear();
-    visitRecords(held.memory, visit);
-    m_inMemory -= held.memory.size();
-    held.memory.clear();
+    m_inMemory -= held.records.textSize() + held.records.count() * sizeof(std::size_t);
+    if (held.marks.empty() && !held.records.empty() && held.records.textSize() <= LargestBatch)
+        takeValues(held.records);
+    else
+        visitMemory(held, visit);
+    held.records.clear();
+    held.marks.clear();
+}
+
+void HeldValues::visitMemory(const Stream& stream, const Visit& visit) {
+    auto mark = stream.marks.begin();
+    for (std::size_t i = 0; i < stream.records.count(); ++i) {
+        const bool marked = mark != stream.marks.end() && mark->index == i;
+        visit(marked ? mark->kind : Kind::Value, stream.records.value(i));
+        if (marked)
+            ++mark;
+    }
 }
 
 void HeldValues::visitRecords(std::string_view records, const Visit& visit) {

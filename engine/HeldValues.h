@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/ValueBatch.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -18,6 +20,8 @@ class HeldValues {
 public:
     enum class Kind : std::uint8_t { Value, Undecided, Failure };
     using Visit = std::function<void(Kind kind, std::string_view bytes)>;
+    /// Takes a batch of values; it may move them out, or leave them to be cleared.
+    using TakeValues = std::function<void(ValueBatch& values)>;
 
     explicit HeldValues(std::size_t streams, std::size_t memoryBudget = DefaultBudget);
     ~HeldValues();
@@ -29,23 +33,35 @@ public:
     void clear();
     bool empty(std::size_t stream) const;
     std::size_t streamCount() const { return m_streams.size(); }
-    /// Hands every record of the stream to `visit`, in order, and forgets them. Throws
-    /// std::system_error when the temporary file fails.
-    void drain(std::size_t stream, const Visit& visit);
+    /// Hands every record of the stream on, in order, and forgets them: a run of plain values
+    /// still in memory, when nothing else is among them and it is no larger than a batch, goes
+    /// to takeValues whole, without being copied; every other record goes to visit. Memory the
+    /// batch still holds afterwards is used again. Throws std::system_error when the temporary
+    /// file fails.
+    void drain(std::size_t stream, const Visit& visit, const TakeValues& takeValues);
 
     static constexpr std::size_t DefaultBudget = 16 * 1024 * 1024;
+    /// The most bytes of values handed on whole.
+    static constexpr std::size_t LargestBatch = 1024 * 1024;
 
 private:
     struct Segment {
         std::uint64_t offset;
         std::uint64_t length;
     };
+    struct Mark {
+        std::size_t index; // of the record in the stream's batch
+        Kind kind;
+    };
     struct Stream {
         std::vector<Segment> spilled;
-        std::string memory;
+        ValueBatch records;      // the bytes of every record in memory
+        std::vector<Mark> marks; // the records in memory that are not plain values
     };
 
     void spillLargest();
+    static std::string recordsOf(const Stream& stream);
+    static void visitMemory(const Stream& stream, const Visit& visit);
     static void visitRecords(std::string_view records, const Visit& visit);
 
     std::vector<Stream> m_streams;

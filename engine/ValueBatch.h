@@ -14,6 +14,11 @@ public:
         m_text.append(utf8);
         m_ends.push_back(m_text.size());
     }
+    /// Forgets the values, keeping the memory.
+    void clear() {
+        m_text.clear();
+        m_ends.clear();
+    }
     std::size_t count() const { return m_ends.size(); }
     bool empty() const { return m_ends.empty(); }
     std::size_t textSize() const { return m_text.size(); }

@@ -38,20 +38,26 @@ void ValueOrder::failure(std::size_t stream, const QString& description) {
 
 void ValueOrder::finish(const std::function<std::string(std::string_view)>& decode) {
     for (std::size_t stream = 0; stream < m_held.streamCount(); ++stream)
-        m_held.drain(stream, [&](HeldValues::Kind kind, std::string_view bytes) {
-            switch (kind) {
-            case HeldValues::Kind::Value:
-                append(bytes);
-                break;
-            case HeldValues::Kind::Undecided:
-                append(decode(bytes));
-                break;
-            case HeldValues::Kind::Failure:
+        m_held.drain(
+            stream,
+            [&](HeldValues::Kind kind, std::string_view bytes) {
+                switch (kind) {
+                case HeldValues::Kind::Value:
+                    append(bytes);
+                    break;
+                case HeldValues::Kind::Undecided:
+                    append(decode(bytes));
+                    break;
+                case HeldValues::Kind::Failure:
+                    flush();
+                    m_sink.failure(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
+                    break;
+                }
+            },
+            [&](ValueBatch& values) {
                 flush();
-                m_sink.failure(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
-                break;
-            }
-        });
+                m_sink.values(std::move(values));
+            });
     flush();
 }
 

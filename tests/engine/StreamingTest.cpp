@@ -37,9 +37,15 @@ using Held = std::vector<std::pair<HeldValues::Kind, std::string>>;
 
 Held drained(HeldValues& held, std::size_t stream) {
     Held out;
-    held.drain(stream, [&](HeldValues::Kind kind, std::string_view bytes) {
-        out.emplace_back(kind, std::string(bytes));
-    });
+    held.drain(
+        stream,
+        [&](HeldValues::Kind kind, std::string_view bytes) {
+            out.emplace_back(kind, std::string(bytes));
+        },
+        [&](ValueBatch& values) {
+            for (std::size_t i = 0; i < values.count(); ++i)
+                out.emplace_back(HeldValues::Kind::Value, std::string(values.value(i)));
+        });
     return out;
 }
 
@@ -63,6 +69,45 @@ TEST(HeldValues, KeepEachStreamInOrderWhenTheyMoveToTheTemporaryFile) {
         EXPECT_FALSE(held.empty(stream));
         EXPECT_EQ(drained(held, stream), expected[stream]) << "stream " << stream;
         EXPECT_TRUE(held.empty(stream));
+    }
+}
+
+// Plain values in memory go on as one batch, uncopied; a stream with anything else among its
+// values, or with more values than a batch, goes record by record, in order. The memory is
+// used again after each drain and clear.
+TEST(HeldValues, HandPlainValuesOnWholeAndTheRestRecordByRecord) {
+    HeldValues held(3);
+    const std::string large(HeldValues::LargestBatch / 2 + 1, 'L');
+    for (int round = 0; round < 3; ++round) {
+        held.add(0, HeldValues::Kind::Value, "a");
+        held.add(0, HeldValues::Kind::Value, "");
+        held.add(1, HeldValues::Kind::Value, "b");
+        held.add(1, HeldValues::Kind::Failure, "failed");
+        held.add(1, HeldValues::Kind::Undecided, "c");
+        held.add(2, HeldValues::Kind::Value, large);
+        held.add(2, HeldValues::Kind::Value, large);
+        int whole = 0;
+        Held visited;
+        const auto visit = [&](HeldValues::Kind kind, std::string_view bytes) {
+            visited.emplace_back(kind, std::string(bytes));
+        };
+        held.drain(0, visit, [&](ValueBatch& values) {
+            ++whole;
+            EXPECT_EQ(values.count(), 2u);
+            EXPECT_EQ(values.value(0), "a");
+            EXPECT_EQ(values.value(1), "");
+        });
+        EXPECT_EQ(whole, 1) << "round " << round;
+        EXPECT_TRUE(visited.empty());
+        const auto noBatch = [&](ValueBatch&) { ADD_FAILURE() << "a batch in round " << round; };
+        held.drain(1, visit, noBatch);
+        held.drain(2, visit, noBatch);
+        EXPECT_EQ(visited, (Held{{HeldValues::Kind::Value, "b"},
+                                 {HeldValues::Kind::Failure, "failed"},
+                                 {HeldValues::Kind::Undecided, "c"},
+                                 {HeldValues::Kind::Value, large},
+                                 {HeldValues::Kind::Value, large}}));
+        held.clear();
     }
 }
 
