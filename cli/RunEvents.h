@@ -24,8 +24,8 @@ public:
     RunEvents(const RunInput& input, int watched, ExtractionRun::Formatter formatter = {})
         : m_wake{newCounter()}, m_watched(watched),
           m_run(
-              input, [this] { wake(); }, ExtractionRun::defaultWorkerCount(),
-              std::move(formatter)) {}
+              input, [this](ExtractionRun::Readiness readiness) { wake(readiness); },
+              ExtractionRun::defaultWorkerCount(), std::move(formatter)) {}
 
     /// Takes the next event; false when the run has ended. beforeWaiting runs whenever the
     /// workers have nothing ready, so what is held back can be handed on meanwhile.
@@ -69,17 +69,20 @@ private:
         return fd;
     }
 
-    // Runs on the workers' threads. Only the first event since the last wait signals: a
-    // signal is a system call, and most events come while this thread is busy anyway.
-    void wake() {
-        if (!m_signalled.exchange(true))
+    // Runs on the workers' threads. Waking this thread costs system calls on both sides, as
+    // does each write it then makes, so output gathers until there is enough for a write or a
+    // worker waits for it; a wait never lasts beyond LatencyMs, so that rows still reach a
+    // reader promptly when they come slowly. Only the first signal since the last wait is sent.
+    void wake(ExtractionRun::Readiness readiness) {
+        if ((readiness.pressing || readiness.queuedBytes >= WakeBytes) &&
+            !m_signalled.exchange(true))
             ::eventfd_write(m_wake.fd, 1);
     }
 
     // A pipe whose reader has closed it reports an error, asked for or not.
     void waitForWorkers() {
         pollfd fds[2] = {{m_wake.fd, POLLIN, 0}, {m_watched, 0, 0}};
-        while (::poll(fds, 2, -1) < 0) {
+        while (::poll(fds, 2, LatencyMs) < 0) {
             if (errno != EINTR)
                 throw std::system_error(errno, std::generic_category(), "poll");
         }
@@ -88,6 +91,9 @@ private:
         eventfd_t count = 0;
         ::eventfd_read(m_wake.fd, &count);
     }
+
+    static constexpr std::size_t WakeBytes = 1 << 20;
+    static constexpr int LatencyMs = 50;
 
     Descriptor m_wake; // declared before the run, so it outlives the workers that signal it
     std::atomic<bool> m_signalled{true};

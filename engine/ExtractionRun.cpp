@@ -98,7 +98,7 @@ void ExtractionRun::work() {
         qsizetype index;
         {
             std::unique_lock lock(m_mutex);
-            m_workersWake.wait(lock, [&] {
+            waitForConsumer(lock, [&] {
                 return m_cancelled || m_nextFile >= qsizetype(m_queues.size()) ||
                        (m_nextFile < m_head + MaxFilesAhead && m_aheadBytes < AheadLimitBytes);
             });
@@ -133,7 +133,7 @@ void ExtractionRun::push(qsizetype index, RunEvent&& event, bool endsFile) {
     std::unique_lock lock(m_mutex);
     FileQueue& queue = m_queues[std::size_t(index)];
     // The file being handed out never waits for the others, so the run always moves on.
-    m_workersWake.wait(lock, [&] {
+    waitForConsumer(lock, [&] {
         return m_cancelled || (queue.bytes < QueueLimitBytes &&
                                (index == m_head || m_aheadBytes < AheadLimitBytes));
     });
@@ -144,25 +144,42 @@ void ExtractionRun::push(qsizetype index, RunEvent&& event, bool endsFile) {
         m_aheadBytes += event.byteSize();
     queue.events.push_back(std::move(event));
     queue.done = endsFile;
-    const bool atHead = index == m_head;
+    const Readiness readiness = readinessNow(index == m_head, endsFile && lastFilesEnding());
     lock.unlock();
-    if (atHead)
-        wakeConsumer();
+    wakeConsumer(readiness);
 }
 
 void ExtractionRun::finishFile(qsizetype index) {
     std::unique_lock lock(m_mutex);
     m_queues[std::size_t(index)].done = true;
-    const bool atHead = index == m_head;
+    const Readiness readiness = readinessNow(index == m_head, lastFilesEnding());
     lock.unlock();
-    if (atHead)
-        wakeConsumer();
+    wakeConsumer(readiness);
 }
 
-void ExtractionRun::wakeConsumer() {
-    m_consumerWake.notify_one();
+// A worker about to wait for the consumer says so first, so that a consumer gathering output
+// before it comes is never waited for in turn.
+template <typename Ready>
+void ExtractionRun::waitForConsumer(std::unique_lock<std::mutex>& lock, Ready ready) {
+    if (ready())
+        return;
+    const Readiness readiness = readinessNow(false, true);
+    lock.unlock();
+    wakeConsumer(readiness);
+    lock.lock();
+    m_workersWake.wait(lock, ready);
+}
+
+ExtractionRun::Readiness ExtractionRun::readinessNow(bool atHead, bool pressing) const {
+    const bool running = m_head < qsizetype(m_queues.size());
+    return {running ? m_queues[std::size_t(m_head)].bytes + m_aheadBytes : 0, atHead, pressing};
+}
+
+void ExtractionRun::wakeConsumer(Readiness readiness) {
+    if (readiness.atHead || readiness.pressing)
+        m_consumerWake.notify_one();
     if (m_onReady)
-        m_onReady();
+        m_onReady(readiness);
 }
 
 ExtractionRun::Poll ExtractionRun::take(RunEvent& event, bool wait) {

@@ -46,9 +46,20 @@ struct RunEvent {
 /// small however many values a run finds. Destroying the run cancels it promptly.
 class ExtractionRun {
 public:
-    /// Called on a worker thread whenever poll() may have something new to give: an event of the
-    /// file being handed out, or the end of that file. It must only signal, never poll itself.
-    using ReadyCallback = std::function<void()>;
+    /// What a worker says when the run's output changes.
+    struct Readiness {
+        /// The output queued for the file being handed out and the files after it.
+        std::size_t queuedBytes;
+        /// poll() may have something new to give: an event of the file being handed out, or
+        /// the end of that file.
+        bool atHead;
+        /// A worker waits until the consumer takes something, or the run's last files are
+        /// ending: the consumer must come. Otherwise it may wait for more to gather first.
+        bool pressing;
+    };
+    /// Called on a worker thread with every event and every file's end, and whenever a worker
+    /// is about to wait for the consumer. It must only signal, never poll itself.
+    using ReadyCallback = std::function<void(Readiness)>;
     /// Turns a batch of values of the file with this index into bytes, on the worker that found
     /// them; called on several workers at once, so it must be safe to call concurrently.
     using Formatter = std::function<std::string(qsizetype fileIndex, const ValueBatch& values)>;
@@ -85,7 +96,10 @@ private:
     void processFile(qsizetype index, class FileExtractor& extractor);
     void push(qsizetype index, RunEvent&& event, bool endsFile);
     void finishFile(qsizetype index);
-    void wakeConsumer();
+    Readiness readinessNow(bool atHead, bool pressing) const; // with the mutex held
+    void wakeConsumer(Readiness readiness);
+    template <typename Ready> void waitForConsumer(std::unique_lock<std::mutex>& lock, Ready ready);
+    bool lastFilesEnding() const { return m_nextFile >= qsizetype(m_queues.size()); }
     Poll take(RunEvent& event, bool wait);
 
     const RunInput m_input;

@@ -17,7 +17,10 @@ RunPump::RunPump(RunInput input, RowsHandler rows, FailureHandler failed, Broken
                  FinishedHandler finished, QObject* parent)
     : QObject(parent), m_rows(std::move(rows)), m_failed(std::move(failed)),
       m_broken(std::move(broken)), m_finished(std::move(finished)),
-      m_run(std::move(input), [this] { wake(); }) {
+      m_run(std::move(input), [this](ExtractionRun::Readiness readiness) {
+          if (readiness.atHead || readiness.pressing)
+              wake();
+      }) {
     wake();
 }
 

@@ -154,7 +154,7 @@ TEST_F(ExtractionRunTest, ReadyCallbackNeverMissesAnEvent) {
     std::mutex mutex;
     std::condition_variable signal;
     bool ready = false;
-    ExtractionRun run(input, [&] {
+    ExtractionRun run(input, [&](ExtractionRun::Readiness) {
         std::lock_guard lock(mutex);
         ready = true;
         signal.notify_one();
@@ -177,6 +177,47 @@ TEST_F(ExtractionRunTest, ReadyCallbackNeverMissesAnEvent) {
     ASSERT_EQ(values.size(), 50);
     for (int f = 0; f < 50; ++f)
         EXPECT_EQ(values[f], QString::number(f));
+}
+
+// A consumer may sleep until a worker says it is pressing: every worker that is about to wait
+// for it says so first, and so do the last files as they end. Many small files and a few large
+// outputs make the workers wait both ways: for too many files ahead, and for too many bytes.
+TEST_F(ExtractionRunTest, AConsumerWokenOnlyWhenPressedStillGetsEverything) {
+    constexpr int Files = 200; // more than the 64 files a run may start ahead
+    RunInput input{{}, {"a"}, ExtractionOption::ValueOnly};
+    const QString file = write("one.xml", "<a>1</a>");
+    for (int f = 0; f < Files; ++f)
+        input.entries.append(file);
+    std::mutex mutex;
+    std::condition_variable signal;
+    bool pressed = false;
+    ExtractionRun run(
+        input,
+        [&](ExtractionRun::Readiness readiness) {
+            if (!readiness.pressing)
+                return;
+            std::lock_guard lock(mutex);
+            pressed = true;
+            signal.notify_one();
+        },
+        2,
+        [&](qsizetype index, const ValueBatch&) {
+            return std::string(index % 50 == 0 ? std::size_t(6) << 20 : 10, 'x');
+        });
+    int events = 0;
+    RunEvent event;
+    for (;;) {
+        ExtractionRun::Poll state;
+        while ((state = run.poll(event)) == ExtractionRun::Poll::Event)
+            ASSERT_EQ(event.fileIndex, events++);
+        if (state == ExtractionRun::Poll::Finished)
+            break;
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(signal.wait_for(lock, std::chrono::seconds(10), [&] { return pressed; }))
+            << "the workers wait for a consumer nobody woke, after " << events << " events";
+        pressed = false;
+    }
+    EXPECT_EQ(events, Files);
 }
 
 // A formatter turns each batch into bytes on the worker that found it; the events carry those
