@@ -16,6 +16,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tagmill::detail {
 
 template <typename Char> struct TagPatterns {
@@ -27,20 +31,30 @@ inline const QString NoEndOfOpeningTag =
     QStringLiteral("Invalid procedure call or argument: the opening tag has no '>' before its "
                    "closing tag");
 
-// Below this many bytes a scan goes byte by byte: the library's scans cost more to set up than
-// most values are long.
+// Near the place a scan starts, 16 bytes are compared at a time without calling the library,
+// whose scans cost more to set up than most values are long; beyond this many bytes the
+// library's scans take over.
 inline constexpr std::size_t ShortScan = 32;
 
 /// Position of the last c before `end`; npos when there is none. For bytes memrchr looks at
 /// many at a time: option 2 looks back over each element's whole content.
 inline std::size_t lastBefore(std::string_view text, std::size_t end, char c) {
-    if (end <= ShortScan) {
-        while (end > 0)
-            if (text[--end] == c)
-                return end;
+    std::size_t e = end;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; e >= 16 && end - e < ShortScan; e -= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + e - 16));
+        if (const auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, wanted))); mask != 0)
+            return e - 16 + std::size_t(31 - __builtin_clz(mask));
+    }
+#endif
+    if (e <= ShortScan) {
+        while (e > 0)
+            if (text[--e] == c)
+                return e;
         return std::string_view::npos;
     }
-    const void* hit = memrchr(text.data(), c, end);
+    const void* hit = memrchr(text.data(), c, e);
     return hit ? std::size_t(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
 }
 inline std::size_t lastBefore(std::u16string_view text, std::size_t end, char16_t c) {
@@ -53,12 +67,20 @@ inline std::size_t lastBefore(std::u16string_view text, std::size_t end, char16_
 /// Position of the first c at or after `from`; npos when there is none. The opening tag's ">"
 /// mostly stands a few bytes on.
 inline std::size_t firstFrom(std::string_view text, std::size_t from, char c) {
-    const std::size_t near = std::min(text.size(), from + ShortScan);
-    for (std::size_t i = from; i < near; ++i)
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; i + 16 <= text.size() && i - from < ShortScan; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        if (const auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, wanted))); mask != 0)
+            return i + std::size_t(__builtin_ctz(mask));
+    }
+#endif
+    const std::size_t near = std::min(text.size(), i + ShortScan);
+    for (; i < near; ++i)
         if (text[i] == c)
             return i;
-    const void* hit =
-        near < text.size() ? memchr(text.data() + near, c, text.size() - near) : nullptr;
+    const void* hit = i < text.size() ? memchr(text.data() + i, c, text.size() - i) : nullptr;
     return hit ? std::size_t(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
 }
 inline std::size_t firstFrom(std::u16string_view text, std::size_t from, char16_t c) {
