@@ -27,6 +27,9 @@ public:
     };
 
     explicit PatternTrie(const std::vector<Pattern>& patterns) : m_nodes(1) {
+        if (patterns.size() <= FewPatterns)
+            for (const Pattern& pattern : patterns)
+                m_few.push_back({std::basic_string<Char>(pattern.text), pattern.match});
         for (const Pattern& pattern : patterns) {
             std::uint32_t node = 0;
             for (Char c : pattern.text.substr(1))
@@ -45,6 +48,8 @@ public:
     bool matchesAt(std::basic_string_view<Char> text, std::size_t at, bool atEnd,
                    std::vector<Match>& found) const {
         found.clear();
+        if (!m_few.empty())
+            return fewMatchAt(text, at, atEnd, found);
         std::uint32_t node = 0;
         for (std::size_t i = at + 1;;) {
             const Node& here = m_nodes[node];
@@ -71,7 +76,26 @@ public:
     }
 
 private:
-    static constexpr std::uint32_t None = 0;     // the root is nobody's child
+    static constexpr std::uint32_t None = 0; // the root is nobody's child
+    // Up to this many patterns (those of four tags) are compared one after another, which
+    // costs less than walking the tree: most differ from the text at the byte after the "<".
+    static constexpr std::size_t FewPatterns = 8;
+
+    bool fewMatchAt(std::basic_string_view<Char> text, std::size_t at, bool atEnd,
+                    std::vector<Match>& found) const {
+        bool decided = true;
+        for (const auto& [pattern, match] : m_few) {
+            std::size_t i = 1;
+            while (i < pattern.size() && at + i < text.size() &&
+                   foldedAt(text, at + i) == pattern[i])
+                ++i;
+            if (i == pattern.size())
+                found.push_back(match);
+            else if (at + i == text.size() && !atEnd)
+                decided = false;
+        }
+        return decided;
+    }
     static constexpr std::size_t TableAfter = 8; // children looked up in a table beyond this
 
     struct Node {
@@ -136,6 +160,7 @@ private:
     }
 
     std::vector<Node> m_nodes;
+    std::vector<std::pair<std::basic_string<Char>, Match>> m_few; // the patterns, when few
 };
 
 } // namespace tagmill::detail

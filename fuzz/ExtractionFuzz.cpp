@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzInput input(data, size);
     const auto option = ExtractionOption(1 + input.number(4));
     QStringList tags;
-    for (int count = 1 + input.number(3); count > 0; --count)
+    // Up to six tags: more than four are found through the tree of patterns.
+    for (int count = 1 + input.number(6); count > 0; --count)
         tags.append(input.text(6));
     const auto pieceSize = std::size_t(1 + input.number(64));
     const QByteArray bytes = input.rest();
