@@ -3,13 +3,18 @@
 #include "output/AtomicSave.h"
 
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <climits>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace tagmill::cli {
 
@@ -82,6 +87,43 @@ bool Destination::write(std::string& bytes) {
 
 bool Destination::write(std::string_view bytes) {
     return writeAll(bytes.data(), bytes.size());
+}
+
+bool Destination::write(std::span<const std::string_view> pieces) {
+    if (!m_file)
+        return writeAllToStandardOutput(pieces);
+    for (const std::string_view piece : pieces)
+        writeAll(piece.data(), piece.size());
+    return ok();
+}
+
+// Standard output is unbuffered, so nothing of the library's waits to go before these.
+bool Destination::writeAllToStandardOutput(std::span<const std::string_view> pieces) {
+    std::vector<iovec> left;
+    for (const std::string_view piece : pieces)
+        if (!piece.empty())
+            left.push_back({const_cast<char*>(piece.data()), piece.size()});
+    std::size_t first = 0;
+    while (ok() && first < left.size()) {
+        const int count = int(std::min<std::size_t>(left.size() - first, IOV_MAX));
+        ssize_t written = ::writev(STDOUT_FILENO, left.data() + first, count);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO; // no progress, and no reason given
+            failStandardOutput();
+            break;
+        }
+        // A write that stops short goes on where it stopped.
+        for (; first < left.size() && std::size_t(written) >= left[first].iov_len; ++first)
+            written -= ssize_t(left[first].iov_len);
+        if (first < left.size()) {
+            left[first].iov_base = static_cast<char*>(left[first].iov_base) + written;
+            left[first].iov_len -= std::size_t(written);
+        }
+    }
+    return ok();
 }
 
 void Destination::flush() {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,8 @@ public:
     bool write(std::string& bytes);
     /// Writes the bytes, left as they are; false once any write has failed.
     bool write(std::string_view bytes);
+    /// Writes the pieces one after another, in one system call where it can.
+    bool write(std::span<const std::string_view> pieces);
     /// Sends the bytes standard output holds on now, so that a message on standard error comes
     /// after them; a file gathers its bytes until finish().
     void flush();
@@ -52,6 +55,7 @@ public:
 private:
     class Device;
     bool writeAll(const char* data, std::size_t size);
+    bool writeAllToStandardOutput(std::span<const std::string_view> pieces);
     void failStandardOutput();
 
     QString m_name;

@@ -10,6 +10,8 @@ namespace tagmill::cli {
 namespace {
 
 constexpr std::size_t FlushBytes = 1 << 20;
+// Rows of fewer bytes are copied together; larger ones wait in the workers' buffers.
+constexpr std::size_t SmallRows = 16 << 10;
 
 } // namespace
 
@@ -63,7 +65,9 @@ RowOutput::RowOutput(const CommandLine& line, Destination& destination)
     : m_destination(destination), m_withFilename(line.withFilename),
       m_tableWriter(tableWriter(line.format)), m_format(line.format, line.withFilename),
       m_spare(std::make_shared<SpareBuffers>()) {
-    m_format.appendHeader(m_buffer);
+    std::string header;
+    m_format.appendHeader(header);
+    gatherCopy(header);
 }
 
 ExtractionRun::Formatter RowOutput::formatter(const QStringList& entries) const {
@@ -91,18 +95,43 @@ void RowOutput::append(RunEvent& event) {
         return;
     }
     const std::string_view rows = m_format.joinRows(event.formatted);
-    if (m_buffer.size() + rows.size() < FlushBytes) {
-        m_buffer.append(rows);
+    if (rows.size() < SmallRows) {
+        gatherCopy(rows);
+        m_spare->giveBack(std::move(event.formatted));
     } else {
-        // Enough for a write: the rows go as they are, after what was gathered before them.
-        m_destination.write(m_buffer);
-        m_destination.write(rows);
+        const auto from = std::size_t(rows.data() - event.formatted.data());
+        m_gathered.push_back({std::move(event.formatted), from, rows.size(), true});
+        m_gatheredBytes += rows.size();
     }
-    m_spare->giveBack(std::move(event.formatted));
+    if (m_gatheredBytes >= FlushBytes)
+        writeGathered();
+}
+
+void RowOutput::gatherCopy(std::string_view rows) {
+    if (rows.empty())
+        return;
+    if (m_gathered.empty() || m_gathered.back().fromWorkers)
+        m_gathered.push_back({{}, 0, 0, false});
+    Gathered& last = m_gathered.back();
+    last.bytes.append(rows);
+    last.size += rows.size();
+    m_gatheredBytes += rows.size();
+}
+
+void RowOutput::writeGathered() {
+    std::vector<std::string_view> pieces;
+    for (const Gathered& gathered : m_gathered)
+        pieces.push_back(std::string_view(gathered.bytes).substr(gathered.from, gathered.size));
+    m_destination.write(pieces);
+    for (Gathered& gathered : m_gathered)
+        if (gathered.fromWorkers)
+            m_spare->giveBack(std::move(gathered.bytes));
+    m_gathered.clear();
+    m_gatheredBytes = 0;
 }
 
 void RowOutput::flush() {
-    m_destination.write(m_buffer);
+    writeGathered();
     m_destination.flush();
 }
 
@@ -118,8 +147,10 @@ void RowOutput::finish() {
             m_destination.fail(m_destination.device().errorString());
         return;
     }
-    m_format.finish(m_buffer);
-    m_destination.write(m_buffer);
+    std::string tail;
+    m_format.finish(tail);
+    gatherCopy(tail);
+    writeGathered();
 }
 
 } // namespace tagmill::cli

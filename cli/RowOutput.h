@@ -11,6 +11,8 @@
 #include <memory>
 #include <stop_token>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tagmill::cli {
 
@@ -51,7 +53,19 @@ private:
     bool m_withFilename;
     TableWriter m_tableWriter;
     RowFormat m_format;
-    std::string m_buffer;                  // streamed rows not yet written
+    // Rows not yet written, in order: the workers' buffers as they came, with small rows
+    // copied together, so that one write takes them all without copying the large ones first.
+    struct Gathered {
+        std::string bytes;
+        std::size_t from;
+        std::size_t size;
+        bool fromWorkers; // a worker's buffer, handed back once written
+    };
+    void gatherCopy(std::string_view rows);
+    void writeGathered();
+
+    std::vector<Gathered> m_gathered;
+    std::size_t m_gatheredBytes = 0;
     RowStore m_rows;                       // the whole table, all ticked, for a table writer
     std::shared_ptr<SpareBuffers> m_spare; // shared with the formatter the workers call
 };
