@@ -22,6 +22,9 @@ inline void keepFreedMemoryForReuse() {
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     // Up to this much freed memory stays with the program.
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    // Every thread takes from the one heap, so that the workers' batches come from the stretch
+    // in large pages below too, and memory one thread frees is there for any other.
+    mallopt(M_ARENA_MAX, 1);
     // The heap grows by this much more than a block needs, once, so that the stretch can be
     // marked for large pages before any of it is used. Marking takes no memory: pages come
     // when first touched, 2 MiB at a time where the system allows.
