@@ -192,11 +192,7 @@ void searchBytes(ByteSource& source, QByteArray& text, TextEncoding encoding, Se
     }
     search.scan(viewOf(text), base, true, out);
     // Only a mark-less file has undecided values, and only once the watch has started.
-    order.finish([&](std::string_view bytes) {
-        return utf8.verdict() == Utf8Watch::Verdict::Utf8
-                   ? std::string(bytes)
-                   : toUtf8(decodeWindows1252(viewOf(bytes)));
-    });
+    order.finish([&] { return utf8.verdict() == Utf8Watch::Verdict::Utf8; });
 }
 
 // Searches a file decoded into `text`; `raw` holds its first bytes.
@@ -220,7 +216,7 @@ void searchWide(ByteSource& source, QByteArray& raw, std::u16string& text, TextE
             break;
     }
     search.scan(std::u16string_view(text), base, true, out);
-    order.finish([](std::string_view bytes) { return std::string(bytes); });
+    order.finish([] { return true; });
 }
 
 // Whether a mark-less file is UTF-8 throughout; reads it to its end.

@@ -85,7 +85,8 @@ void HeldValues::spillLargest() {
     largest->marks.clear();
 }
 
-void HeldValues::drain(std::size_t stream, const Visit& visit, const TakeValues& takeValues) {
+void HeldValues::drain(std::size_t stream, const Visit& visit, const TakeValues& takeValues,
+                       bool undecidedAreValues) {
     Stream& held = m_streams[stream];
     if (!held.spilled.empty() && std::fflush(m_file) != 0)
         failWith(errno, "temporary file");
@@ -105,7 +106,10 @@ void HeldValues::drain(std::size_t stream, const Visit& visit, const TakeValues&
     }
     held.spilled.clear();
     m_inMemory -= held.records.textSize() + held.records.count() * sizeof(std::size_t);
-    if (held.marks.empty() && !held.records.empty() && held.records.textSize() <= LargestBatch)
+    const bool allValues = std::all_of(held.marks.begin(), held.marks.end(), [&](Mark mark) {
+        return undecidedAreValues && mark.kind == Kind::Undecided;
+    });
+    if (allValues && !held.records.empty() && held.records.textSize() <= LargestBatch)
         takeValues(held.records);
     else
         visitMemory(held, visit);

@@ -33,12 +33,13 @@ public:
     void clear();
     bool empty(std::size_t stream) const;
     std::size_t streamCount() const { return m_streams.size(); }
-    /// Hands every record of the stream on, in order, and forgets them: a run of plain values
-    /// still in memory, when nothing else is among them and it is no larger than a batch, goes
-    /// to takeValues whole, without being copied; every other record goes to visit. Memory the
-    /// batch still holds afterwards is used again. Throws std::system_error when the temporary
-    /// file fails.
-    void drain(std::size_t stream, const Visit& visit, const TakeValues& takeValues);
+    /// Hands every record of the stream on, in order, and forgets them: the records still in
+    /// memory, when they are no larger than a batch and all plain values (undecided ones count
+    /// as values when undecidedAreValues), go to takeValues whole, without being copied; every
+    /// other record goes to visit. Memory the batch still holds afterwards is used again.
+    /// Throws std::system_error when the temporary file fails.
+    void drain(std::size_t stream, const Visit& visit, const TakeValues& takeValues,
+               bool undecidedAreValues = false);
 
     static constexpr std::size_t DefaultBudget = 16 * 1024 * 1024;
     /// The most bytes of values handed on whole.

@@ -1,5 +1,7 @@
 #include "engine/ValueOrder.h"
 
+#include "textio/TextEncoding.h"
+
 namespace tagmill {
 
 namespace {
@@ -24,6 +26,7 @@ void ValueOrder::value(std::size_t stream, std::string_view utf8) {
 }
 
 void ValueOrder::undecided(std::size_t stream, std::string_view bytes) {
+    m_anyUndecided = true;
     m_held.add(stream, HeldValues::Kind::Undecided, bytes);
 }
 
@@ -36,7 +39,8 @@ void ValueOrder::failure(std::size_t stream, const QString& description) {
     }
 }
 
-void ValueOrder::finish(const std::function<std::string(std::string_view)>& decode) {
+void ValueOrder::finish(const std::function<bool()>& undecidedAreUtf8) {
+    const bool asTheyStand = !m_anyUndecided || undecidedAreUtf8();
     for (std::size_t stream = 0; stream < m_held.streamCount(); ++stream)
         m_held.drain(
             stream,
@@ -46,7 +50,13 @@ void ValueOrder::finish(const std::function<std::string(std::string_view)>& deco
                     append(bytes);
                     break;
                 case HeldValues::Kind::Undecided:
-                    append(decode(bytes));
+                    if (asTheyStand)
+                        append(bytes);
+                    else
+                        append(
+                            decodeWindows1252(QByteArrayView(bytes.data(), qsizetype(bytes.size())))
+                                .toUtf8()
+                                .toStdString());
                     break;
                 case HeldValues::Kind::Failure:
                     flush();
@@ -57,7 +67,8 @@ void ValueOrder::finish(const std::function<std::string(std::string_view)>& deco
             [&](ValueBatch& values) {
                 flush();
                 m_sink.values(std::move(values));
-            });
+            },
+            asTheyStand);
     flush();
 }
 

@@ -25,8 +25,9 @@ public:
     /// A value whose bytes are decoded only once the file's encoding is known.
     void undecided(std::size_t stream, std::string_view bytes);
     void failure(std::size_t stream, const QString& description);
-    /// Hands on everything held, decoding the undecided values with `decode`.
-    void finish(const std::function<std::string(std::string_view)>& decode);
+    /// Hands on everything held. The undecided values are UTF-8 as they stand when
+    /// undecidedAreUtf8 says so, Windows-1252 otherwise; it is asked only when there are any.
+    void finish(const std::function<bool()>& undecidedAreUtf8);
 
 private:
     void append(std::string_view utf8);
@@ -35,6 +36,7 @@ private:
     FileSink& m_sink;
     ValueBatch m_batch;
     HeldValues& m_held;
+    bool m_anyUndecided = false;
 };
 
 } // namespace tagmill

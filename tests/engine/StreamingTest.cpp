@@ -111,6 +111,37 @@ TEST(HeldValues, HandPlainValuesOnWholeAndTheRestRecordByRecord) {
     }
 }
 
+// Undecided values go on with the plain ones in one batch once it is known that they stand as
+// they are; otherwise each goes to be decoded.
+TEST(HeldValues, HandUndecidedValuesOnWholeOnlyWhenTheyStandAsTheyAre) {
+    for (const bool asTheyStand : {true, false}) {
+        HeldValues held(1);
+        held.add(0, HeldValues::Kind::Value, "a");
+        held.add(0, HeldValues::Kind::Undecided, "\xE9");
+        held.add(0, HeldValues::Kind::Value, "b");
+        Held visited;
+        Held whole;
+        held.drain(
+            0,
+            [&](HeldValues::Kind kind, std::string_view bytes) {
+                visited.emplace_back(kind, std::string(bytes));
+            },
+            [&](ValueBatch& values) {
+                for (std::size_t i = 0; i < values.count(); ++i)
+                    whole.emplace_back(HeldValues::Kind::Value, std::string(values.value(i)));
+            },
+            asTheyStand);
+        const Held asValues{{HeldValues::Kind::Value, "a"},
+                            {HeldValues::Kind::Value, "\xE9"},
+                            {HeldValues::Kind::Value, "b"}};
+        const Held asRecords{{HeldValues::Kind::Value, "a"},
+                             {HeldValues::Kind::Undecided, "\xE9"},
+                             {HeldValues::Kind::Value, "b"}};
+        EXPECT_EQ(whole, asTheyStand ? asValues : Held());
+        EXPECT_EQ(visited, asTheyStand ? Held() : asRecords);
+    }
+}
+
 class Streaming : public TempFiles {};
 
 TEST_F(Streaming, LaterTagsComeAfterTheFirstWhateverTheirPlace) {
