@@ -25,6 +25,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
@@ -194,6 +196,9 @@ int main(int argc, char** argv) {
         if (options.corpus.isEmpty()) {
             std::printf("writing %lld values in %d files...\n", options.rows, options.files);
             files = writeCorpus(scratch.path(), options.rows, options.files);
+            // Written back now, so that the system does not write the fresh files out during a
+            // timed run.
+            ::sync();
         } else {
             files = corpusFiles(options.corpus);
         }
