@@ -27,9 +27,11 @@ public:
     };
 
     explicit PatternTrie(const std::vector<Pattern>& patterns) : m_nodes(1) {
-        if (patterns.size() <= FewPatterns)
+        if (!patterns.empty() && patterns.size() <= FewPatterns) {
             for (const Pattern& pattern : patterns)
                 m_few.push_back({std::basic_string<Char>(pattern.text), pattern.match});
+            return;
+        }
         for (const Pattern& pattern : patterns) {
             std::uint32_t node = 0;
             for (Char c : pattern.text.substr(1))
