@@ -14,28 +14,29 @@ bool needsJsonEscape(unsigned char c) {
     return c < 0x20 || c == '"' || c == '\\';
 }
 
+#if defined(__SSE2__)
+// A bit for each of the 16 bytes at `at` that JSON must escape.
+unsigned jsonSpecialsAt(const char* at) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i special = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v),
+                                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
+                                                      _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))));
+    return unsigned(_mm_movemask_epi8(special));
+}
+#endif
+
 // Position of the next byte that JSON must escape, at or after `from`; values are mostly plain,
 // so 16 bytes are tested at once.
 std::size_t findJsonSpecial(std::string_view text, std::size_t from) {
     std::size_t i = from;
 #if defined(__SSE2__)
-    const __m128i control = _mm_set1_epi8(0x1F);
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i backslash = _mm_set1_epi8('\\');
-    auto specialsAt = [&](std::size_t at) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-        const __m128i special =
-            _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, control), v),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)));
-        return unsigned(_mm_movemask_epi8(special));
-    };
     for (; i + 16 <= text.size(); i += 16)
-        if (const unsigned mask = specialsAt(i); mask != 0)
+        if (const unsigned mask = jsonSpecialsAt(text.data() + i); mask != 0)
             return i + std::size_t(__builtin_ctz(mask));
     // The last few bytes in one more load that ends with the text; the bytes it takes again
     // were found plain, so the first special byte it shows lies at or after i.
     if (i < text.size() && text.size() >= 16 && from + 16 <= text.size()) {
-        const unsigned mask = specialsAt(text.size() - 16);
+        const unsigned mask = jsonSpecialsAt(text.data() + text.size() - 16);
         return mask != 0 ? text.size() - 16 + std::size_t(__builtin_ctz(mask)) : text.size();
     }
 #endif
@@ -124,39 +125,25 @@ std::string_view jsonEscapeOf(unsigned char c, char (&unicode)[6]) {
     }
 }
 
-bool isShortJsonEscape(unsigned char c) {
-    return c == '"' || c == '\\' || c == '\r' || c == '\n' || c == '\t' || c == '\b' || c == '\f';
-}
-
-// How many bytes the escapes add to the text: one for each special byte, four more for each
-// written as "\u00xx". Escapes stand for single bytes, so the growth of many values together is
-// that of their bytes in one run; line breaks are common in values, so bytes are counted 16 at
-// a time rather than found one by one.
+// How many bytes the escapes add to the text. Escapes stand for single bytes, so the growth of
+// many values together is that of their bytes in one run; line breaks are common in values, so
+// bytes are tested 16 at a time rather than found one by one.
 std::size_t jsonEscapeGrowth(std::string_view text) {
+    char unicode[6];
+    auto growthOf = [&](char c) {
+        return jsonEscapeOf(static_cast<unsigned char>(c), unicode).size() - 1;
+    };
     std::size_t growth = 0;
     std::size_t i = 0;
 #if defined(__SSE2__)
-    const __m128i control = _mm_set1_epi8(0x1F);
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i backslash = _mm_set1_epi8('\\');
-    for (; i + 16 <= text.size(); i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-        const __m128i special =
-            _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, control), v),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)));
+    for (; i + 16 <= text.size(); i += 16)
         // Special bytes are few, so they are taken one by one.
-        for (auto mask = unsigned(_mm_movemask_epi8(special)); mask != 0; mask &= mask - 1)
-            growth += isShortJsonEscape(
-                          static_cast<unsigned char>(text[i + std::size_t(__builtin_ctz(mask))]))
-                          ? 1
-                          : 5;
-    }
+        for (unsigned mask = jsonSpecialsAt(text.data() + i); mask != 0; mask &= mask - 1)
+            growth += growthOf(text[i + std::size_t(__builtin_ctz(mask))]);
 #endif
-    for (; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (needsJsonEscape(c))
-            growth += isShortJsonEscape(c) ? 1 : 5;
-    }
+    for (; i < text.size(); ++i)
+        if (needsJsonEscape(static_cast<unsigned char>(text[i])))
+            growth += growthOf(text[i]);
     return growth;
 }
 
