@@ -34,10 +34,11 @@ HeldValues::~HeldValues() {
 
 void HeldValues::add(std::size_t stream, Kind kind, std::string_view bytes) {
     Stream& held = m_streams[stream];
+    const std::size_t before = held.records.byteSize();
     held.records.append(bytes);
     if (kind != Kind::Value)
         held.marks.push_back({held.records.count() - 1, kind});
-    m_inMemory += bytes.size() + sizeof(std::size_t);
+    m_inMemory += held.records.byteSize() - before;
     if (m_inMemory > m_budget)
         spillLargest();
 }
@@ -80,7 +81,7 @@ void HeldValues::spillLargest() {
         failWith(errno, "temporary file");
     largest->spilled.push_back({m_fileEnd, records.size()});
     m_fileEnd += records.size();
-    m_inMemory -= largest->records.textSize() + largest->records.count() * sizeof(std::size_t);
+    m_inMemory -= largest->records.byteSize();
     largest->records = ValueBatch();
     largest->marks.clear();
 }
@@ -105,7 +106,7 @@ void HeldValues::drain(std::size_t stream, const Visit& visit, const TakeValues&
         visitRecords(m_scratch, visit);
     }
     held.spilled.clear();
-    m_inMemory -= held.records.textSize() + held.records.count() * sizeof(std::size_t);
+    m_inMemory -= held.records.byteSize();
     const bool allValues = std::all_of(held.marks.begin(), held.marks.end(), [&](Mark mark) {
         return undecidedAreValues && mark.kind == Kind::Undecided;
     });
