@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -27,13 +26,10 @@ namespace tagmill::detail {
 inline constexpr std::uint64_t NotOpen = std::numeric_limits<std::uint64_t>::max();
 
 /// Position of the first c at or after `from`; the text's length when there is none.
-inline std::size_t findUnit(std::string_view text, std::size_t from, char c) {
-    const void* hit = std::memchr(text.data() + from, c, text.size() - from);
-    return hit ? std::size_t(static_cast<const char*>(hit) - text.data()) : text.size();
-}
-inline std::size_t findUnit(std::u16string_view text, std::size_t from, char16_t c) {
-    return std::size_t(std::find(text.begin() + std::ptrdiff_t(from), text.end(), c) -
-                       text.begin());
+template <typename Char>
+std::size_t findUnit(std::basic_string_view<Char> text, std::size_t from, Char c) {
+    const std::size_t at = firstFrom(text, from, c);
+    return at == text.npos ? text.size() : at;
 }
 
 /// Options 1 and 2 for every tag at once. For each tag, as on its own: from the search
