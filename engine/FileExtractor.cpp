@@ -304,7 +304,7 @@ void FileExtractor::extract(ByteSource& source, FileSink& sink) {
     }
     const TextEncoding encoding = encodingFromMark(first, first.size());
     first.remove(0, markLength(encoding));
-    ValueOrder order(sink, *m_held);
+    ValueOrder order(sink, *m_held, m_batch);
 
     // Quotation marks are ASCII, so any tag will do for the byte search of option 4.
     const bool wide =

@@ -56,6 +56,7 @@ private:
     struct Searches;
     std::unique_ptr<Searches> m_searches; // laid out once, used for every file
     std::unique_ptr<HeldValues> m_held;
+    ValueBatch m_batch;
     QByteArray m_bytes;
     std::u16string m_wide;
 };

@@ -10,8 +10,10 @@ constexpr std::size_t BatchBytes = 256 * 1024;
 
 } // namespace
 
-ValueOrder::ValueOrder(FileSink& sink, HeldValues& held) : m_sink(sink), m_held(held) {
+ValueOrder::ValueOrder(FileSink& sink, HeldValues& held, ValueBatch& batch)
+    : m_sink(sink), m_batch(batch), m_held(held) {
     m_held.clear();
+    m_batch.clear();
 }
 
 ValueOrder::~ValueOrder() {
@@ -79,8 +81,10 @@ void ValueOrder::append(std::string_view utf8) {
 }
 
 void ValueOrder::flush() {
-    if (!m_batch.empty())
-        m_sink.values(std::exchange(m_batch, ValueBatch()));
+    if (m_batch.empty())
+        return;
+    m_sink.values(std::move(m_batch));
+    m_batch.clear();
 }
 
 } // namespace tagmill

@@ -17,8 +17,9 @@ namespace tagmill {
 /// everything after it in its stream.
 class ValueOrder {
 public:
-    /// `held` is where values wait; it is cleared first.
-    ValueOrder(FileSink& sink, HeldValues& held);
+    /// `held` is where values wait; it is cleared first. `batch` collects the values going out;
+    /// a sink that formats them at once leaves it, so its memory serves the next file too.
+    ValueOrder(FileSink& sink, HeldValues& held, ValueBatch& batch);
     ~ValueOrder();
 
     void value(std::size_t stream, std::string_view utf8);
@@ -34,7 +35,7 @@ private:
     void flush();
 
     FileSink& m_sink;
-    ValueBatch m_batch;
+    ValueBatch& m_batch;
     HeldValues& m_held;
     bool m_anyUndecided = false;
 };
