@@ -8,8 +8,8 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <functional>
+#include <list>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -85,8 +85,10 @@ public:
     static int defaultWorkerCount();
 
 private:
+    // One for every file of the run, so an empty queue must cost no memory: a deque would
+    // take half a kilobyte each before holding anything.
     struct FileQueue {
-        std::deque<RunEvent> events;
+        std::list<RunEvent> events;
         std::size_t bytes = 0;
         bool done = false;
     };
