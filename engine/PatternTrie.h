@@ -2,8 +2,10 @@
 
 #include "engine/TextSearch.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,7 +31,10 @@ public:
     explicit PatternTrie(const std::vector<Pattern>& patterns) : m_nodes(1) {
         if (!patterns.empty() && patterns.size() <= FewPatterns) {
             for (const Pattern& pattern : patterns)
-                m_few.push_back({std::basic_string<Char>(pattern.text), pattern.match});
+                m_few.push_back(FewPattern::of(pattern));
+            m_fewFitWords = std::all_of(m_few.begin(), m_few.end(), [](const FewPattern& few) {
+                return few.text.size() <= 16;
+            });
             return;
         }
         for (const Pattern& pattern : patterns) {
@@ -83,10 +88,48 @@ private:
     // costs less than walking the tree: most differ from the text at the byte after the "<".
     static constexpr std::size_t FewPatterns = 8;
 
+    // A pattern compared in turn. Byte patterns of up to 16 bytes are compared as two words, the
+    // text ORed with the case bit where the pattern has a letter, which then matches either case.
+    struct FewPattern {
+        std::basic_string<Char> text;
+        Match match;
+        std::array<std::uint64_t, 2> caseBits{}, want{}, used{};
+
+        static FewPattern of(const Pattern& pattern) {
+            FewPattern few{std::basic_string<Char>(pattern.text), pattern.match};
+            if constexpr (sizeof(Char) == 1) {
+                for (std::size_t i = 0; i < std::min<std::size_t>(pattern.text.size(), 16); ++i) {
+                    const auto c = std::uint64_t(std::uint8_t(pattern.text[i]));
+                    const int shift = int(i % 8) * 8;
+                    if (c >= 'a' && c <= 'z')
+                        few.caseBits[i / 8] |= std::uint64_t(0x20) << shift;
+                    few.want[i / 8] |= c << shift;
+                    few.used[i / 8] |= std::uint64_t(0xFF) << shift;
+                }
+            }
+            return few;
+        }
+        // Whether the pattern is at p, which has 16 bytes to read.
+        bool wordsMatch(const char* p) const {
+            std::uint64_t word[2];
+            std::memcpy(word, p, sizeof word);
+            return (((word[0] | caseBits[0]) & used[0]) == want[0]) &
+                   (((word[1] | caseBits[1]) & used[1]) == want[1]);
+        }
+    };
+
     bool fewMatchAt(std::basic_string_view<Char> text, std::size_t at, bool atEnd,
                     std::vector<Match>& found) const {
+        if constexpr (sizeof(Char) == 1) {
+            if (text.size() - at >= 16 && m_fewFitWords) {
+                for (const FewPattern& few : m_few)
+                    if (few.wordsMatch(text.data() + at))
+                        found.push_back(few.match);
+                return true;
+            }
+        }
         bool decided = true;
-        for (const auto& [pattern, match] : m_few) {
+        for (const auto& [pattern, match, caseBits, want, used] : m_few) {
             std::size_t i = 1;
             while (i < pattern.size() && at + i < text.size() &&
                    foldedAt(text, at + i) == pattern[i])
@@ -162,7 +205,8 @@ private:
     }
 
     std::vector<Node> m_nodes;
-    std::vector<std::pair<std::basic_string<Char>, Match>> m_few; // the patterns, when few
+    std::vector<FewPattern> m_few; // the patterns, when few
+    bool m_fewFitWords = false;    // every one of them 16 bytes or shorter
 };
 
 } // namespace tagmill::detail

@@ -30,10 +30,21 @@ struct Collected : FileSink {
     void failure(const QString&) override { ++failures; }
 };
 
-// The last set has more tags than are compared one by one, so the tree of patterns is walked.
-const QList<QStringList> TagSets{
-    {"td"},  {"a", "td"},    {"préis"},  {""},         {"<td>"},
-    {"td "}, {"item", "TD"}, {"ß", "x"}, {"td2", "a"}, {"a", "td", "TR", "item", "b", "td2"}};
+// A few tags are compared pattern by pattern, sixteen bytes at a time where their patterns fit:
+// "description-x" fills those bytes, and "Description-Long" does not fit. The last set has
+// more tags than are compared one by one, so the tree of patterns is walked.
+const QList<QStringList> TagSets{{"td"},
+                                 {"a", "td"},
+                                 {"préis"},
+                                 {""},
+                                 {"<td>"},
+                                 {"td "},
+                                 {"item", "TD"},
+                                 {"ß", "x"},
+                                 {"td2", "a"},
+                                 {"description-x", "td"},
+                                 {"Description-Long", "td"},
+                                 {"a", "td", "TR", "item", "b", "td2"}};
 
 // Files are read piece by piece; a value, pattern or character split between two pieces must
 // come out as from the whole file.
