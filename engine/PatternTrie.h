@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/MatchMemo.h"
 #include "engine/TextSearch.h"
 
 #include <algorithm>
@@ -57,29 +58,23 @@ public:
         found.clear();
         if (!m_few.empty())
             return fewMatchAt(text, at, atEnd, found);
-        std::uint32_t node = 0;
-        for (std::size_t i = at + 1;;) {
-            const Node& here = m_nodes[node];
-            if (!here.matches.empty())
-                found.insert(found.end(), here.matches.begin(), here.matches.end());
-            if (!here.run.empty()) {
-                for (Char c : here.run) {
-                    if (i == text.size())
-                        return atEnd;
-                    if (foldedAt(text, i++) != c)
-                        return true;
+        if constexpr (sizeof(Char) == 1) {
+            if (text.size() - at >= MatchMemo<Match>::KeyBytes) {
+                if (const std::vector<Match>* kept = m_memo.find(text.data() + at)) {
+                    found = *kept;
+                    return true;
                 }
-                node = here.runEnd;
-                continue;
+                std::size_t examined = 0;
+                const bool decided = walk(text, at, atEnd, found, examined);
+                // A walk cut short by the end of the text says nothing of the same bytes with
+                // more after them.
+                if (decided && at + examined < text.size())
+                    m_memo.keep(text.data() + at, examined, found);
+                return decided;
             }
-            if (here.children.empty())
-                return true;
-            if (i == text.size())
-                return atEnd;
-            node = here.child(foldedAt(text, i++));
-            if (node == None)
-                return true;
         }
+        std::size_t examined = 0;
+        return walk(text, at, atEnd, found, examined);
     }
 
 private:
@@ -87,6 +82,39 @@ private:
     // Up to this many patterns (those of four tags) are compared one after another, which
     // costs less than walking the tree: most differ from the text at the byte after the "<".
     static constexpr std::size_t FewPatterns = 8;
+
+    // The walk from the "<" at `at`; `examined` tells how many units from there it looked at.
+    bool walk(std::basic_string_view<Char> text, std::size_t at, bool atEnd,
+              std::vector<Match>& found, std::size_t& examined) const {
+        std::uint32_t node = 0;
+        std::size_t i = at + 1;
+        auto stop = [&](bool decided) {
+            examined = i - at;
+            return decided;
+        };
+        for (;;) {
+            const Node& here = m_nodes[node];
+            if (!here.matches.empty())
+                found.insert(found.end(), here.matches.begin(), here.matches.end());
+            if (!here.run.empty()) {
+                for (Char c : here.run) {
+                    if (i == text.size())
+                        return stop(atEnd);
+                    if (foldedAt(text, i++) != c)
+                        return stop(true);
+                }
+                node = here.runEnd;
+                continue;
+            }
+            if (here.children.empty())
+                return stop(true);
+            if (i == text.size())
+                return stop(atEnd);
+            node = here.child(foldedAt(text, i++));
+            if (node == None)
+                return stop(true);
+        }
+    }
 
     // A pattern compared in turn. Byte patterns of up to 16 bytes are compared as two words, the
     // text ORed with the case bit where the pattern has a letter, which then matches either case.
@@ -113,8 +141,8 @@ private:
         bool wordsMatch(const char* p) const {
             std::uint64_t word[2];
             std::memcpy(word, p, sizeof word);
-            return (((word[0] | caseBits[0]) & used[0]) == want[0]) &
-                   (((word[1] | caseBits[1]) & used[1]) == want[1]);
+            return ((((word[0] | caseBits[0]) & used[0]) ^ want[0]) |
+                    (((word[1] | caseBits[1]) & used[1]) ^ want[1])) == 0;
         }
     };
 
@@ -205,8 +233,9 @@ private:
     }
 
     std::vector<Node> m_nodes;
-    std::vector<FewPattern> m_few; // the patterns, when few
-    bool m_fewFitWords = false;    // every one of them 16 bytes or shorter
+    std::vector<FewPattern> m_few;   // the patterns, when few
+    mutable MatchMemo<Match> m_memo; // what the walks found at the names seen lately
+    bool m_fewFitWords = false;      // every one of them 16 bytes or shorter
 };
 
 } // namespace tagmill::detail

@@ -1,6 +1,6 @@
 // Every option over arbitrary file bytes and tags must give exactly what the literal rules give
 // on the decoded text: the same values, in the same order, and the same failures, whatever the
-// size of the pieces the file is read in.
+// size of the pieces the file is read in and whatever files the extractor read before.
 
 #include "engine/FileExtractor.h"
 #include "engine/Oracle.h"
@@ -33,20 +33,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QStringList tags;
     // Up to six tags: more than four are found through the tree of patterns.
     for (int count = 1 + input.number(6); count > 0; --count)
-        tags.append(input.text(6));
+        tags.append(input.text(18));
     const auto pieceSize = std::size_t(1 + input.number(64));
     const QByteArray bytes = input.rest();
 
-    const TextEncoding encoding = encodingFromMark(bytes, bytes.size());
-    const QString text = decodeText(QByteArrayView(bytes).sliced(markLength(encoding)), encoding);
-    const test::OracleResult expected = test::oracleExtract(option, text, tags);
+    // An extractor goes on from one file to the next, as a worker's does: first the bytes' first
+    // half, then all of them.
+    const QByteArray files[] = {bytes.first(bytes.size() / 2), bytes};
+    test::OracleResult expected[2];
+    for (int f = 0; f < 2; ++f) {
+        const TextEncoding encoding = encodingFromMark(files[f], files[f].size());
+        const QString text =
+            decodeText(QByteArrayView(files[f]).sliced(markLength(encoding)), encoding);
+        expected[f] = test::oracleExtract(option, text, tags);
+    }
 
     // Read whole, and in pieces of 1 to 64 bytes that split patterns, values and characters.
     for (std::size_t size : {FileExtractor::DefaultPieceSize, pieceSize}) {
-        Collected fast;
-        FileExtractor(option, tags, size).extract(bytes, fast);
-        expect(fast.found == expected.values, "the values of the literal rules");
-        expect(fast.failures == expected.failures, "the failures of the literal rules");
+        FileExtractor extractor(option, tags, size);
+        for (int f = 0; f < 2; ++f) {
+            Collected fast;
+            extractor.extract(files[f], fast);
+            expect(fast.found == expected[f].values, "the values of the literal rules");
+            expect(fast.failures == expected[f].failures, "the failures of the literal rules");
+        }
     }
     return 0;
 }
