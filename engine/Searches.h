@@ -33,8 +33,8 @@ inline const QString NoEndOfOpeningTag =
 
 // Near the place a scan starts, 16 bytes are compared at a time without calling the library,
 // whose scans cost more to set up than most values are long; beyond this many bytes the
-// library's scans take over.
-inline constexpr std::size_t ShortScan = 32;
+// library's scans take over. Byte by byte only where fewer than 16 are left.
+inline constexpr std::size_t ShortScan = 64;
 
 /// Position of the last c before `end`; npos when there is none. For bytes memrchr looks at
 /// many at a time: option 2 looks back over each element's whole content.
@@ -48,14 +48,15 @@ inline std::size_t lastBefore(std::string_view text, std::size_t end, char c) {
             return e - 16 + std::size_t(31 - __builtin_clz(mask));
     }
 #endif
-    if (e <= ShortScan) {
-        while (e > 0)
-            if (text[--e] == c)
-                return e;
-        return std::string_view::npos;
+    if (e >= 16) {
+        const void* hit = memrchr(text.data(), c, e);
+        return hit ? std::size_t(static_cast<const char*>(hit) - text.data())
+                   : std::string_view::npos;
     }
-    const void* hit = memrchr(text.data(), c, e);
-    return hit ? std::size_t(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
+    while (e > 0)
+        if (text[--e] == c)
+            return e;
+    return std::string_view::npos;
 }
 inline std::size_t lastBefore(std::u16string_view text, std::size_t end, char16_t c) {
     while (end > 0)
@@ -76,12 +77,15 @@ inline std::size_t firstFrom(std::string_view text, std::size_t from, char c) {
             return i + std::size_t(__builtin_ctz(mask));
     }
 #endif
-    const std::size_t near = std::min(text.size(), i + ShortScan);
-    for (; i < near; ++i)
+    if (i + 16 <= text.size()) {
+        const void* hit = memchr(text.data() + i, c, text.size() - i);
+        return hit ? std::size_t(static_cast<const char*>(hit) - text.data())
+                   : std::string_view::npos;
+    }
+    for (; i < text.size(); ++i)
         if (text[i] == c)
             return i;
-    const void* hit = i < text.size() ? memchr(text.data() + i, c, text.size() - i) : nullptr;
-    return hit ? std::size_t(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
+    return std::string_view::npos;
 }
 inline std::size_t firstFrom(std::u16string_view text, std::size_t from, char16_t c) {
     return text.find(c, from);

@@ -232,7 +232,7 @@ namespace {
 // library. Every place of each mark, in stretches on both sides of the switch, must give what
 // plain searches of the same text give.
 TEST(ValueOnly, FindsTheMarksWhereverTheyStandInShortAndLongStretches) {
-    for (int length = 0; length <= 70; ++length) {
+    for (int length = 0; length <= 100; ++length) {
         for (int at = 0; at < length; ++at) {
             // Something before the element, so that the search for its ">" starts on the way.
             const std::string before(std::size_t(at % 5), ' ');
