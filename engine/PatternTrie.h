@@ -51,30 +51,29 @@ public:
             joinRun(node);
     }
 
-    /// Collects into `found` the patterns that begin at the "<" at `at`. False when the text ends
-    /// before the walk does and more may follow (atEnd false): the caller tries again with more.
-    bool matchesAt(std::basic_string_view<Char> text, std::size_t at, bool atEnd,
-                   std::vector<Match>& found) const {
-        found.clear();
+    /// The patterns that begin at the "<" at `at`; null when the text ends before the walk does
+    /// and more may follow (atEnd false): the caller tries again with more. What it points to
+    /// stays until the next call.
+    const std::vector<Match>* matchesAt(std::basic_string_view<Char> text, std::size_t at,
+                                        bool atEnd) const {
+        m_found.clear();
         if (!m_few.empty())
-            return fewMatchAt(text, at, atEnd, found);
+            return fewMatchAt(text, at, atEnd, m_found) ? &m_found : nullptr;
+        std::size_t examined = 0;
         if constexpr (sizeof(Char) == 1) {
             if (text.size() - at >= MatchMemo<Match>::KeyBytes) {
-                if (const std::vector<Match>* kept = m_memo.find(text.data() + at)) {
-                    found = *kept;
-                    return true;
-                }
-                std::size_t examined = 0;
-                const bool decided = walk(text, at, atEnd, found, examined);
+                if (const std::vector<Match>* kept = m_memo.find(text.data() + at))
+                    return kept;
+                if (!walk(text, at, atEnd, m_found, examined))
+                    return nullptr;
                 // A walk cut short by the end of the text says nothing of the same bytes with
                 // more after them.
-                if (decided && at + examined < text.size())
-                    m_memo.keep(text.data() + at, examined, found);
-                return decided;
+                if (at + examined < text.size())
+                    m_memo.keep(text.data() + at, examined, m_found);
+                return &m_found;
             }
         }
-        std::size_t examined = 0;
-        return walk(text, at, atEnd, found, examined);
+        return walk(text, at, atEnd, m_found, examined) ? &m_found : nullptr;
     }
 
 private:
@@ -233,9 +232,10 @@ private:
     }
 
     std::vector<Node> m_nodes;
-    std::vector<FewPattern> m_few;   // the patterns, when few
-    mutable MatchMemo<Match> m_memo; // what the walks found at the names seen lately
-    bool m_fewFitWords = false;      // every one of them 16 bytes or shorter
+    std::vector<FewPattern> m_few;      // the patterns, when few
+    mutable MatchMemo<Match> m_memo;    // what the walks found at the names seen lately
+    mutable std::vector<Match> m_found; // what the last call found, unless it was kept
+    bool m_fewFitWords = false;         // every one of them 16 bytes or shorter
 };
 
 } // namespace tagmill::detail

@@ -67,12 +67,13 @@ public:
         // While no element is open, closing patterns cannot matter.
         while ((at = (m_openCount > 0 ? m_allStarts : m_openingStarts)->next(text, at)) <
                text.size()) {
-            if (!m_trie.matchesAt(text, at, atEnd, m_found)) {
+            const auto* found = m_trie.matchesAt(text, at, atEnd);
+            if (!found) {
                 m_scanned = base + at;
                 return;
             }
-            if (!m_found.empty())
-                take(text, base, at, out);
+            if (!found->empty())
+                take(text, base, at, *found, out);
             ++at;
         }
         m_scanned = base + text.size();
@@ -105,16 +106,17 @@ private:
     // The patterns found at one "<": openings first, since a closing pattern may close an
     // element opened at the very same place.
     template <typename Out>
-    void take(std::basic_string_view<Char> text, std::uint64_t base, std::size_t at, Out& out) {
+    void take(std::basic_string_view<Char> text, std::uint64_t base, std::size_t at,
+              const std::vector<typename PatternTrie<Char>::Match>& found, Out& out) {
         const std::uint64_t position = base + at;
-        for (const auto& match : m_found) {
+        for (const auto& match : found) {
             TagState& tag = m_tags[match.tag];
             if (!match.closing && tag.open == NotOpen && position >= tag.next) {
                 tag.open = position;
                 ++m_openCount;
             }
         }
-        for (const auto& match : m_found) {
+        for (const auto& match : found) {
             TagState& tag = m_tags[match.tag];
             if (match.closing && tag.open != NotOpen) {
                 deliver(text, std::size_t(tag.open - base), at, match.tag, out);
@@ -152,7 +154,6 @@ private:
     std::size_t m_openCount = 0;
     bool m_includeTags;
     std::uint64_t m_scanned = 0;
-    std::vector<typename PatternTrie<Char>::Match> m_found;
 };
 
 /// Option 3 for every tag at once: each line (a run of characters between CR or LF) that holds
@@ -211,15 +212,16 @@ public:
                 m_scanned = base + at;
                 return;
             }
-            if (!m_trie.matchesAt(text, at, atEnd, m_found)) {
+            const auto* found = m_trie.matchesAt(text, at, atEnd);
+            if (!found) {
                 findLineStart(text, at, base);
                 m_scanned = base + at;
                 return;
             }
-            if (!m_found.empty()) {
+            if (!found->empty()) {
                 findLineStart(text, at, base);
                 m_inLine = true;
-                for (const auto& match : m_found)
+                for (const auto& match : *found)
                     mark(match.tag);
             }
             ++at;
@@ -274,11 +276,12 @@ private:
                   bool lineEnds, std::uint64_t base) {
         const std::basic_string_view<Char> line = text.substr(0, end);
         for (std::size_t at = from; (at = m_starts->next(line, at)) < end; ++at) {
-            if (!m_trie.matchesAt(text, at, lineEnds, m_found)) {
+            const auto* found = m_trie.matchesAt(text, at, lineEnds);
+            if (!found) {
                 m_scanned = base + at;
                 return false;
             }
-            for (const auto& match : m_found)
+            for (const auto& match : *found)
                 mark(match.tag);
         }
         return true;
@@ -301,7 +304,6 @@ private:
     std::uint64_t m_lineStart = 0;   // the start of the line of the scan position
     std::uint64_t m_lineKnownAt = 0; // the position up to which m_lineStart has been found
     std::uint64_t m_scanned = 0;
-    std::vector<typename PatternTrie<Char>::Match> m_found;
 };
 
 /// Option 4: the characters between the first and second quotation mark, the third and
