@@ -36,30 +36,38 @@ inline const QString NoEndOfOpeningTag =
 // library's scans take over. Byte by byte only where fewer than 16 are left.
 inline constexpr std::size_t ShortScan = 64;
 
-/// Position of the last c before `end`; npos when there is none. For bytes memrchr looks at
-/// many at a time: option 2 looks back over each element's whole content.
-inline std::size_t lastBefore(std::string_view text, std::size_t end, char c) {
+/// Position of the last c in [begin, end); npos when there is none. Reads the text before begin
+/// as well, 16 bytes at a time, so that a short stretch is one compare: option 2 looks back
+/// over each element's content, and most are short. For bytes memrchr looks at long stretches
+/// many at a time.
+inline std::size_t lastBetween(std::string_view text, std::size_t begin, std::size_t end, char c) {
     std::size_t e = end;
 #if defined(__SSE2__)
     const __m128i wanted = _mm_set1_epi8(c);
-    for (; e >= 16 && end - e < ShortScan; e -= 16) {
+    for (; e > begin && e >= 16 && end - e < ShortScan; e -= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + e - 16));
-        if (const auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, wanted))); mask != 0)
+        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, wanted)));
+        if (e - 16 < begin)
+            mask &= ~0u << (begin - (e - 16)); // bytes before the stretch
+        if (mask != 0)
             return e - 16 + std::size_t(31 - __builtin_clz(mask));
     }
 #endif
-    if (e >= 16) {
-        const void* hit = memrchr(text.data(), c, e);
+    if (e <= begin)
+        return std::string_view::npos;
+    if (e - begin >= 16) {
+        const void* hit = memrchr(text.data() + begin, c, e - begin);
         return hit ? std::size_t(static_cast<const char*>(hit) - text.data())
                    : std::string_view::npos;
     }
-    while (e > 0)
+    while (e > begin)
         if (text[--e] == c)
             return e;
     return std::string_view::npos;
 }
-inline std::size_t lastBefore(std::u16string_view text, std::size_t end, char16_t c) {
-    while (end > 0)
+inline std::size_t lastBetween(std::u16string_view text, std::size_t begin, std::size_t end,
+                               char16_t c) {
+    while (end > begin)
         if (text[--end] == c)
             return end;
     return std::u16string_view::npos;
@@ -91,11 +99,12 @@ inline std::size_t firstFrom(std::u16string_view text, std::size_t from, char16_
     return text.find(c, from);
 }
 
-/// Position of the last "</" in the text; npos when there is none.
-template <typename Char> std::size_t lastEndTag(std::basic_string_view<Char> text) {
-    std::size_t end = text.size();
-    for (std::size_t lt; (lt = lastBefore(text, end, Char('<'))) != text.npos; end = lt)
-        if (lt + 1 < text.size() && text[lt + 1] == Char('/'))
+/// Position of the last "</" in [begin, end) of the text; npos when there is none.
+template <typename Char>
+std::size_t lastEndTag(std::basic_string_view<Char> text, std::size_t begin, std::size_t end) {
+    for (std::size_t lt, before = end;
+         (lt = lastBetween(text, begin, before, Char('<'))) != text.npos; before = lt)
+        if (lt + 1 < end && text[lt + 1] == Char('/'))
             return lt;
     return text.npos;
 }
@@ -111,14 +120,13 @@ void deliverInnerValue(std::basic_string_view<Char> text, std::size_t open, std:
         sink.failure(NoEndOfOpeningTag);
         return;
     }
-    const std::basic_string_view<Char> raw = text.substr(start, close - start);
-    std::size_t end = lastEndTag(raw);
-    const bool hasInnerEnd = end != npos && end > 0;
-    const std::size_t gt = lastBefore(raw, hasInnerEnd ? end + 1 : raw.size(), Char('>'));
-    const std::size_t from = gt == npos ? 0 : gt + 1;
+    std::size_t end = lastEndTag(text, start, close);
+    const bool hasInnerEnd = end != npos && end > start;
+    const std::size_t gt = lastBetween(text, start, hasInnerEnd ? end + 1 : close, Char('>'));
+    const std::size_t from = gt == npos ? start : gt + 1;
     if (!hasInnerEnd)
-        end = raw.size();
-    sink.value(start + from, end - from);
+        end = close;
+    sink.value(from, end - from);
 }
 
 /// Options 1 and 2 for one tag: each element from its opening pattern to the first closing

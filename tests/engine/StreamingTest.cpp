@@ -3,6 +3,7 @@
 
 #include "engine/FileExtractor.h"
 #include "engine/HeldValues.h"
+#include "engine/Searches.h"
 #include "TempFiles.h"
 #include "textio/FileBytes.h"
 #include "textio/FileError.h"
@@ -259,6 +260,23 @@ TEST(ValueOnly, FindsTheMarksWhereverTheyStandInShortAndLongStretches) {
                     .extract(QByteArrayView(text.data(), qsizetype(text.size())), sink);
                 ASSERT_EQ(sink.found, QStringList{expected}) << text;
             }
+        }
+    }
+}
+
+// Looking back over a short stretch reads the bytes before it in whole vectors; what it finds
+// must lie in the stretch, wherever the stretch begins and ends, far from a mark or near one.
+TEST(Searches, LastBetweenFindsOnlyWhatLiesInItsStretch) {
+    std::string text(130, 'v');
+    for (std::size_t at : {3, 20, 21, 90})
+        text[at] = '>';
+    constexpr auto npos = std::string_view::npos;
+    for (std::size_t begin = 0; begin <= text.size(); ++begin) {
+        for (std::size_t end = begin; end <= text.size(); ++end) {
+            const std::size_t last = std::string_view(text).substr(0, end).rfind('>');
+            const std::size_t expected = last != npos && last >= begin ? last : npos;
+            ASSERT_EQ(detail::lastBetween(std::string_view(text), begin, end, '>'), expected)
+                << "from " << begin << " to " << end;
         }
     }
 }
