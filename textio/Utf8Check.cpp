@@ -125,28 +125,13 @@ bool detail::isValidUtf8Scalar(std::string_view bytes) {
     return true;
 }
 
-bool isAscii(std::string_view bytes) {
+bool detail::isLongAscii(std::string_view bytes) {
     std::size_t i = 0;
     for (; i + 16 <= bytes.size(); i += 16)
         if (asciiPrefix(bytes.data() + i) != 16)
             return false;
-    // Values are mostly short: what is left goes 8 bytes at a time, the last load ending with
-    // the text.
-    auto hasHighBit = [&](std::size_t at) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + at, sizeof word);
-        return (word & 0x8080808080808080u) != 0;
-    };
-    if (bytes.size() >= 8) {
-        for (; i + 8 < bytes.size(); i += 8)
-            if (hasHighBit(i))
-                return false;
-        return !hasHighBit(bytes.size() - 8);
-    }
-    for (; i < bytes.size(); ++i)
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
-            return false;
-    return true;
+    // What is left is shorter than 16 bytes, and isAscii takes that from the last 16.
+    return i == bytes.size() || isAscii(bytes.substr(bytes.size() - 16));
 }
 
 } // namespace tagmill

@@ -147,8 +147,8 @@ TEST(Utf8Check, LongValidTextHasAFaultFoundAtEveryPlace) {
 
 } // namespace
 
-// The check takes 16, then 8 bytes at a time, the last load ending with the text: a byte beyond
-// ASCII must be seen wherever it stands, in texts shorter and longer than each load.
+// The check takes 16 bytes at a time, the last 16 in two loads of 8 ending with the text: a byte
+// beyond ASCII must be seen wherever it stands, in texts shorter and longer than each load.
 TEST(AsciiCheck, SeesAByteBeyondAsciiAtEveryPlace) {
     for (std::size_t length = 0; length <= 41; ++length) {
         const std::string plain(length, '\x7F');
