@@ -14,8 +14,8 @@ namespace tagmill::detail {
 /// What a walk of the pattern tree found at a "<", kept for the next "<" that is followed by the
 /// same bytes. Markup repeats a few names over and over, and the walk takes a branch at every
 /// byte it looks at; looking a name up here takes one compare of 16 bytes. What the walk found
-/// depends only on the bytes it looked at, so those bytes, and the name's up to the byte that
-/// ends it, are the key: a different name can never be taken for a kept one.
+/// depends only on the bytes it looked at, so the key is those bytes, and at least the whole
+/// name with the byte that ends it: a different name can never be taken for a kept one.
 template <typename Match> class MatchMemo {
 public:
     static constexpr std::size_t KeyBytes = 16;

@@ -156,13 +156,14 @@ private:
             }
         }
         bool decided = true;
-        for (const auto& [pattern, match, caseBits, want, used] : m_few) {
+        for (const FewPattern& few : m_few) {
+            const std::basic_string<Char>& pattern = few.text;
             std::size_t i = 1;
             while (i < pattern.size() && at + i < text.size() &&
                    foldedAt(text, at + i) == pattern[i])
                 ++i;
             if (i == pattern.size())
-                found.push_back(match);
+                found.push_back(few.match);
             else if (at + i == text.size() && !atEnd)
                 decided = false;
         }
