@@ -7,9 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
-
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>

@@ -176,7 +176,7 @@ ExtractionRun::Readiness ExtractionRun::readinessNow(bool atHead, bool pressing)
 }
 
 void ExtractionRun::wakeConsumer(Readiness readiness) {
-    if (readiness.atHead || readiness.pressing)
+    if (readiness.shouldWake())
         m_consumerWake.notify_one();
     if (m_onReady)
         m_onReady(readiness);

@@ -56,6 +56,8 @@ public:
         /// A worker waits until the consumer takes something, or the run's last files are
         /// ending: the consumer must come. Otherwise it may wait for more to gather first.
         bool pressing;
+        /// Whether a consumer that comes only when there is something for it should come now.
+        bool shouldWake() const { return atHead || pressing; }
     };
     /// Called on a worker thread with every event and every file's end, and whenever a worker
     /// is about to wait for the consumer. It must only signal, never poll itself.

@@ -18,7 +18,7 @@ RunPump::RunPump(RunInput input, RowsHandler rows, FailureHandler failed, Broken
     : QObject(parent), m_rows(std::move(rows)), m_failed(std::move(failed)),
       m_broken(std::move(broken)), m_finished(std::move(finished)),
       m_run(std::move(input), [this](ExtractionRun::Readiness readiness) {
-          if (readiness.atHead || readiness.pressing)
+          if (readiness.shouldWake())
               wake();
       }) {
     wake();
