@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -13,7 +14,7 @@ namespace tagmill::detail {
 
 /// What a walk of the pattern tree found at a "<", kept for the next "<" that is followed by the
 /// same bytes. Markup repeats a few names over and over, and the walk takes a branch at every
-/// byte it looks at; looking a name up here takes one compare of 16 bytes. What the walk found
+/// byte it looks at; looking a name up here takes a compare of 16 bytes or two. What the walk found
 /// depends only on the bytes it looked at, so the key is those bytes, and at least the whole
 /// name with the byte that ends it: a different name can never be taken for a kept one.
 template <typename Match> class MatchMemo {
@@ -24,10 +25,11 @@ public:
     const std::vector<Match>* find(const char* p) const {
 #if defined(__SSE2__)
         const __m128i bytes = load(p);
-        const Entry& entry = m_entries[slotOf(p, bytes)];
-        const __m128i same = _mm_cmpeq_epi8(_mm_and_si128(bytes, entry.used), entry.key);
-        if (_mm_movemask_epi8(same) == 0xFFFF)
-            return &entry.matches;
+        const Entry* set = &m_entries[setOf(p)];
+        if (set[0].holds(bytes))
+            return &set[0].matches;
+        if (set[1].holds(bytes))
+            return &set[1].matches;
 #else
         (void)p;
 #endif
@@ -44,10 +46,13 @@ public:
             return;
         std::array<char, KeyBytes> used{};
         std::memset(used.data(), 0xFF, length);
-        Entry& entry = m_entries[slotOf(p, bytes)];
-        entry.used = load(used.data());
-        entry.key = _mm_and_si128(bytes, entry.used);
-        entry.matches = matches;
+        // The newest goes first and the one before it second, so two names that share a set
+        // and come in turn both stay.
+        Entry* set = &m_entries[setOf(p)];
+        std::swap(set[0], set[1]);
+        set[0].used = load(used.data());
+        set[0].key = _mm_and_si128(bytes, set[0].used);
+        set[0].matches = matches;
 #else
         (void)p, (void)examined, (void)matches;
 #endif
@@ -70,21 +75,26 @@ private:
         return mask == 0 ? KeyBytes : std::size_t(__builtin_ctz(mask));
     }
 
-    // Names sharing their first bytes mostly differ in length, "tag" and "tags" among them.
-    static std::size_t slotOf(const char* p, __m128i bytes) {
+    // The set of two entries for the name at p, from the four bytes after the "<": looking a
+    // name up then needs nothing but the bytes, and names sharing those bytes ("tag" and "tags",
+    // "/tag" and "/tags") take the two entries of one set.
+    static std::size_t setOf(const char* p) {
         std::uint32_t first;
         std::memcpy(&first, p + 1, sizeof first);
-        const std::uint32_t mixed = (first ^ std::uint32_t(nameEnd(bytes) << 27)) * 0x9E3779B1u;
-        return mixed >> (32 - SlotBits);
+        return std::size_t((first * 0x9E3779B1u) >> (32 - SetBits)) * 2;
     }
 
     struct Entry {
         __m128i key = _mm_setzero_si128(); // never a key: every key starts with "<"
         __m128i used = _mm_set1_epi8(char(0xFF));
         std::vector<Match> matches;
+
+        bool holds(__m128i bytes) const {
+            return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(bytes, used), key)) == 0xFFFF;
+        }
     };
-    static constexpr int SlotBits = 8;
-    std::array<Entry, 1 << SlotBits> m_entries;
+    static constexpr int SetBits = 7;
+    std::array<Entry, 2 << SetBits> m_entries;
 #endif
 };
 

@@ -56,27 +56,35 @@ public:
     /// stays until the next call.
     const std::vector<Match>* matchesAt(std::basic_string_view<Char> text, std::size_t at,
                                         bool atEnd) const {
-        m_found.clear();
-        if (!m_few.empty())
+        if (!m_few.empty()) {
+            m_found.clear();
             return fewMatchAt(text, at, atEnd, m_found) ? &m_found : nullptr;
-        std::size_t examined = 0;
+        }
         if constexpr (sizeof(Char) == 1) {
-            if (text.size() - at >= MatchMemo<Match>::KeyBytes) {
+            if (text.size() - at >= MatchMemo<Match>::KeyBytes)
                 if (const std::vector<Match>* kept = m_memo.find(text.data() + at))
                     return kept;
-                if (!walk(text, at, atEnd, m_found, examined))
-                    return nullptr;
-                // A walk cut short by the end of the text says nothing of the same bytes with
-                // more after them.
-                if (at + examined < text.size())
-                    m_memo.keep(text.data() + at, examined, m_found);
-                return &m_found;
-            }
         }
-        return walk(text, at, atEnd, m_found, examined) ? &m_found : nullptr;
+        return walked(text, at, atEnd);
     }
 
 private:
+    // What the tree walk finds, kept for the next time the same name comes. Out of line, so
+    // that a name found in the memo costs no more than the lookup.
+    [[gnu::noinline]] const std::vector<Match>* walked(std::basic_string_view<Char> text,
+                                                       std::size_t at, bool atEnd) const {
+        m_found.clear();
+        std::size_t examined = 0;
+        if (!walk(text, at, atEnd, m_found, examined))
+            return nullptr;
+        // A walk cut short by the end of the text says nothing of the same bytes with more
+        // after them.
+        if constexpr (sizeof(Char) == 1)
+            if (text.size() - at >= MatchMemo<Match>::KeyBytes && at + examined < text.size())
+                m_memo.keep(text.data() + at, examined, m_found);
+        return &m_found;
+    }
+
     static constexpr std::uint32_t None = 0; // the root is nobody's child
     // Up to this many patterns (those of four tags) are compared one after another, which
     // costs less than walking the tree: most differ from the text at the byte after the "<".
