@@ -1,5 +1,7 @@
 #include "cli/RowFormat.h"
 
+#include "cli/JsonRows.h"
+
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -9,42 +11,6 @@
 namespace tagmill::cli {
 
 namespace {
-
-bool needsJsonEscape(unsigned char c) {
-    return c < 0x20 || c == '"' || c == '\\';
-}
-
-#if defined(__SSE2__)
-// A bit for each of the 16 bytes at `at` that JSON must escape.
-unsigned jsonSpecialsAt(const char* at) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    const __m128i special = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v),
-                                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
-                                                      _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))));
-    return unsigned(_mm_movemask_epi8(special));
-}
-#endif
-
-// Position of the next byte that JSON must escape, at or after `from`; values are mostly plain,
-// so 16 bytes are tested at once.
-std::size_t findJsonSpecial(std::string_view text, std::size_t from) {
-    std::size_t i = from;
-#if defined(__SSE2__)
-    for (; i + 16 <= text.size(); i += 16)
-        if (const unsigned mask = jsonSpecialsAt(text.data() + i); mask != 0)
-            return i + std::size_t(__builtin_ctz(mask));
-    // The last few bytes in one more load that ends with the text; the bytes it takes again
-    // were found plain, so the first special byte it shows lies at or after i.
-    if (i < text.size() && text.size() >= 16 && from + 16 <= text.size()) {
-        const unsigned mask = jsonSpecialsAt(text.data() + text.size() - 16);
-        return mask != 0 ? text.size() - 16 + std::size_t(__builtin_ctz(mask)) : text.size();
-    }
-#endif
-    for (; i < text.size(); ++i)
-        if (needsJsonEscape(static_cast<unsigned char>(text[i])))
-            return i;
-    return text.size();
-}
 
 bool isCsvSpecial(char c) {
     return c == ',' || c == '"' || c == '\r' || c == '\n';
@@ -96,70 +62,6 @@ char* put(char* to, std::string_view bytes) {
     return to + bytes.size();
 }
 
-// What stands for a byte that JSON must escape.
-std::string_view jsonEscapeOf(unsigned char c, char (&unicode)[6]) {
-    static const char hex[] = "0123456789abcdef";
-    switch (c) {
-    case '"':
-        return "\\\"";
-    case '\\':
-        return "\\\\";
-    case '\r':
-        return "\\r";
-    case '\n':
-        return "\\n";
-    case '\t':
-        return "\\t";
-    case '\b':
-        return "\\b";
-    case '\f':
-        return "\\f";
-    default:
-        unicode[0] = '\\';
-        unicode[1] = 'u';
-        unicode[2] = '0';
-        unicode[3] = '0';
-        unicode[4] = hex[c >> 4];
-        unicode[5] = hex[c & 15];
-        return {unicode, 6};
-    }
-}
-
-// How many bytes the escapes add to the text. Escapes stand for single bytes, so the growth of
-// many values together is that of their bytes in one run; line breaks are common in values, so
-// bytes are tested 16 at a time rather than found one by one.
-std::size_t jsonEscapeGrowth(std::string_view text) {
-    char unicode[6];
-    auto growthOf = [&](char c) {
-        return jsonEscapeOf(static_cast<unsigned char>(c), unicode).size() - 1;
-    };
-    std::size_t growth = 0;
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    for (; i + 16 <= text.size(); i += 16)
-        // Special bytes are few, so they are taken one by one.
-        for (unsigned mask = jsonSpecialsAt(text.data() + i); mask != 0; mask &= mask - 1)
-            growth += growthOf(text[i + std::size_t(__builtin_ctz(mask))]);
-#endif
-    for (; i < text.size(); ++i)
-        if (needsJsonEscape(static_cast<unsigned char>(text[i])))
-            growth += growthOf(text[i]);
-    return growth;
-}
-
-// Writes the escaped text at `to`, which has room for it; returns the end.
-char* writeJsonEscaped(char* to, std::string_view text) {
-    char unicode[6];
-    std::size_t plain = 0;
-    for (std::size_t i = findJsonSpecial(text, 0); i < text.size();
-         i = findJsonSpecial(text, i + 1)) {
-        to = put(to, text.substr(plain, i - plain));
-        to = put(to, jsonEscapeOf(static_cast<unsigned char>(text[i]), unicode));
-        plain = i + 1;
-    }
-    return put(to, text.substr(plain));
-}
-
 std::size_t countQuotes(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t i = findQuote(text, 0); i < text.size(); i = findQuote(text, i + 1))
@@ -188,23 +90,6 @@ char* writeCsvField(char* to, std::string_view text) {
     return to;
 }
 
-// The rows of a batch are sized before any is written, so that the buffer grows once and each
-// row is copied into place instead of appended piece by piece. They are written from `at` on,
-// over whatever the buffer holds there.
-void writeJsonRows(std::string& out, std::size_t at, std::string_view prefix,
-                   const ValueBatch& values) {
-    constexpr std::string_view end = "\"}\n";
-    const std::size_t growth = jsonEscapeGrowth(values.text());
-    out.resize(at + values.textSize() + growth + values.count() * (prefix.size() + end.size()));
-    char* to = out.data() + at;
-    // Most batches need no escape at all, and then no value is looked at again.
-    for (std::size_t i = 0; i < values.count(); ++i) {
-        to = put(to, prefix);
-        to = growth == 0 ? put(to, values.value(i)) : writeJsonEscaped(to, values.value(i));
-        to = put(to, end);
-    }
-}
-
 void writeCsvRows(std::string& out, std::size_t at, std::string_view prefix,
                   const ValueBatch& values) {
     constexpr std::string_view end = "\r\n";
@@ -220,12 +105,6 @@ void writeCsvRows(std::string& out, std::size_t at, std::string_view prefix,
 }
 
 } // namespace
-
-void appendJsonEscaped(std::string& out, std::string_view text) {
-    const std::size_t at = out.size();
-    out.resize(at + text.size() + jsonEscapeGrowth(text));
-    writeJsonEscaped(out.data() + at, text);
-}
 
 void appendCsvField(std::string& out, std::string_view text) {
     const std::size_t at = out.size();

@@ -53,8 +53,6 @@ private:
     TabDelimitedLine m_tabLine;
 };
 
-/// JSON string contents with the escapes of RFC 8259, "\u00xx" for other control characters.
-void appendJsonEscaped(std::string& out, std::string_view text);
 /// One CSV field, quoted when it holds a comma, a quotation mark, CR or LF.
 void appendCsvField(std::string& out, std::string_view text);
 

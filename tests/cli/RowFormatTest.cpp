@@ -1,4 +1,5 @@
 #include "cli/RowFormat.h"
+#include "cli/JsonRows.h"
 #include "engine/ExtractionRun.h"
 
 #include "cli/JsonReference.h"
@@ -79,6 +80,48 @@ TEST(JsonEscape, EverySpecialByteInEveryPlaceAloneAndInPairs) {
     EXPECT_EQ(jsonEscaped(std::string(41, '\x7F')), std::string(41, '\x7F')) << "DEL stays";
 }
 
+ValueBatch batchOf(const std::vector<std::string>& values) {
+    ValueBatch batch;
+    for (const std::string& value : values)
+        batch.append(value);
+    return batch;
+}
+
+// Rows of a batch copy each value 16 bytes at a time from the batch's text, testing them in the
+// same load, and the bytes near the text's end one by one; each prefix goes in whole blocks and
+// the value writes over what the padding left. Whatever the value's place, length and special
+// bytes, and whatever the buffer held before, the rows must read as if written byte by byte.
+TEST(JsonRows, EveryValueOfABatchIsEscapedWhereverItStands) {
+    const std::vector<char> specials = jsonSpecialBytes();
+    std::vector<std::string> values;
+    for (std::size_t length = 0; length <= 40; ++length) {
+        values.push_back(std::string(length, 'v'));
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string value(length, '\xC3');
+            value[at] = specials[(length + at) % specials.size()];
+            values.push_back(value);
+        }
+    }
+    const std::string prefixes[] = {"", "{\"value\":\"", std::string(16, 'p'), std::string(17, 'p'),
+                                    std::string(70, 'p')};
+    for (const std::string& prefix : prefixes) {
+        // The whole list, and its last few values alone, whose text is shorter than a block.
+        for (const std::size_t from : {std::size_t(0), values.size() - 3, values.size() - 1}) {
+            const std::vector<std::string> batch(values.begin() + std::ptrdiff_t(from),
+                                                 values.end());
+            std::string expected = "kept";
+            for (const std::string& value : batch)
+                expected += prefix + jsonEscapedByteByByte(value) + "\"}\n";
+            for (const std::size_t before : {std::size_t(4), expected.size() + 100}) {
+                std::string out = "kept" + std::string(before - 4, '#');
+                writeJsonRows(out, 4, prefix, batchOf(batch));
+                ASSERT_EQ(out, expected) << prefix.size() << "-byte prefix, values from " << from
+                                         << ", buffer of " << before;
+            }
+        }
+    }
+}
+
 // The check looks at 16 bytes at a time: a comma, quote, CR or LF must be seen wherever it
 // stands, in a block or in the bytes after the last one.
 TEST(CsvField, IsQuotedWhateverPlaceTheSpecialCharacterHas) {
@@ -150,13 +193,6 @@ struct FileBatches {
     std::string entry;
     std::vector<std::vector<std::string>> batches;
 };
-
-ValueBatch batchOf(const std::vector<std::string>& values) {
-    ValueBatch batch;
-    for (const std::string& value : values)
-        batch.append(value);
-    return batch;
-}
 
 // Rows one at a time, in order, on one thread.
 std::string rowsOneByOne(OutputFormat format, bool withFilename,
