@@ -1,6 +1,8 @@
 #include "cli/JsonRows.h"
 
+#include <array>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -39,43 +41,39 @@ char* put(char* to, std::string_view bytes) {
     return to + bytes.size();
 }
 
-// What stands for a byte that JSON must escape.
-std::string_view jsonEscapeOf(unsigned char c, char (&unicode)[6]) {
-    static const char hex[] = "0123456789abcdef";
-    switch (c) {
-    case '"':
-        return "\\\"";
-    case '\\':
-        return "\\\\";
-    case '\r':
-        return "\\r";
-    case '\n':
-        return "\\n";
-    case '\t':
-        return "\\t";
-    case '\b':
-        return "\\b";
-    case '\f':
-        return "\\f";
-    default:
-        unicode[0] = '\\';
-        unicode[1] = 'u';
-        unicode[2] = '0';
-        unicode[3] = '0';
-        unicode[4] = hex[c >> 4];
-        unicode[5] = hex[c & 15];
-        return {unicode, 6};
-    }
+// What stands for each byte that JSON must escape, padded to 8 bytes so that it is stored in one
+// move; other bytes have none.
+struct Escape {
+    char bytes[8];
+    std::size_t size;
+};
+
+constexpr std::array<Escape, 256> escapeTable() {
+    std::array<Escape, 256> table{};
+    constexpr char hex[] = "0123456789abcdef";
+    for (std::size_t c = 0; c < 0x20; ++c)
+        table[c] = {{'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]}, 6};
+    const std::pair<char, char> shortOnes[] = {{'"', '"'},  {'\\', '\\'}, {'\r', 'r'}, {'\n', 'n'},
+                                               {'\t', 't'}, {'\b', 'b'},  {'\f', 'f'}};
+    for (const auto& [c, letter] : shortOnes)
+        table[std::size_t(c)] = {{'\\', letter}, 2};
+    return table;
+}
+
+constexpr std::array<Escape, 256> Escapes = escapeTable();
+
+// Writes the escape of the byte c at `to`, which has 8 bytes of room; returns its end.
+char* writeEscape(char* to, char c) {
+    const Escape& escape = Escapes[static_cast<unsigned char>(c)];
+    std::memcpy(to, escape.bytes, sizeof escape.bytes);
+    return to + escape.size;
 }
 
 // How many bytes the escapes add to the text. Escapes stand for single bytes, so the growth of
 // many values together is that of their bytes in one run; line breaks are common in values, so
 // bytes are tested 16 at a time rather than found one by one.
 std::size_t jsonEscapeGrowth(std::string_view text) {
-    char unicode[6];
-    auto growthOf = [&](char c) {
-        return jsonEscapeOf(static_cast<unsigned char>(c), unicode).size() - 1;
-    };
+    auto growthOf = [](char c) { return Escapes[static_cast<unsigned char>(c)].size - 1; };
     std::size_t growth = 0;
     std::size_t i = 0;
 #if defined(__SSE2__)
@@ -94,7 +92,6 @@ std::size_t jsonEscapeGrowth(std::string_view text) {
 // CopySlack bytes more; returns the end. Each block of 16 bytes is copied whole and tested in
 // the same load, so a value without special bytes, short ones above all, is one copy a block.
 char* writeJsonEscaped(char* to, std::string_view text, std::size_t begin, std::size_t end) {
-    char unicode[6];
     while (begin < end) {
 #if defined(__SSE2__)
         if (begin + 16 <= text.size()) {
@@ -105,15 +102,15 @@ char* writeJsonEscaped(char* to, std::string_view text, std::size_t begin, std::
             to += plain;
             begin += plain;
             if (mask != 0)
-                to = put(to, jsonEscapeOf(static_cast<unsigned char>(text[begin++]), unicode));
+                to = writeEscape(to, text[begin++]);
             continue;
         }
 #endif
-        const auto c = static_cast<unsigned char>(text[begin++]);
-        if (needsJsonEscape(c))
-            to = put(to, jsonEscapeOf(c, unicode));
+        const char c = text[begin++];
+        if (needsJsonEscape(static_cast<unsigned char>(c)))
+            to = writeEscape(to, c);
         else
-            *to++ = char(c);
+            *to++ = c;
     }
     return to;
 }
