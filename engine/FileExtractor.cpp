@@ -103,21 +103,8 @@ public:
     void value(std::size_t stream, std::string_view bytes) {
         if (isAscii(bytes))
             m_order.value(stream, bytes);
-        else if (m_encoding == TextEncoding::Utf8)
-            m_order.value(stream, isValidUtf8(bytes) ? std::string(bytes)
-                                                     : toUtf8(decodeUtf8(viewOf(bytes))));
         else
-            switch (m_utf8.verdict()) {
-            case Utf8Watch::Verdict::Utf8:
-                m_order.value(stream, bytes);
-                break;
-            case Utf8Watch::Verdict::NotUtf8:
-                m_order.value(stream, toUtf8(decodeWindows1252(viewOf(bytes))));
-                break;
-            case Utf8Watch::Verdict::Open:
-                m_order.undecided(stream, bytes);
-                break;
-            }
+            nonAscii(stream, bytes);
     }
     // A value whose start is no longer held: read again from the file.
     void value(std::size_t stream, std::uint64_t from, std::uint64_t base, std::string_view rest) {
@@ -133,6 +120,26 @@ public:
     }
 
 private:
+    // Out of line: most values are ASCII, and the search they are found in runs better without
+    // this part in its midst.
+    [[gnu::noinline]] void nonAscii(std::size_t stream, std::string_view bytes) {
+        if (m_encoding == TextEncoding::Utf8)
+            m_order.value(stream, isValidUtf8(bytes) ? std::string(bytes)
+                                                     : toUtf8(decodeUtf8(viewOf(bytes))));
+        else
+            switch (m_utf8.verdict()) {
+            case Utf8Watch::Verdict::Utf8:
+                m_order.value(stream, bytes);
+                break;
+            case Utf8Watch::Verdict::NotUtf8:
+                m_order.value(stream, toUtf8(decodeWindows1252(viewOf(bytes))));
+                break;
+            case Utf8Watch::Verdict::Open:
+                m_order.undecided(stream, bytes);
+                break;
+            }
+    }
+
     ValueOrder& m_order;
     TextEncoding m_encoding;
     Utf8Watch& m_utf8;

@@ -32,17 +32,6 @@ HeldValues::~HeldValues() {
         std::fclose(m_file);
 }
 
-void HeldValues::add(std::size_t stream, Kind kind, std::string_view bytes) {
-    Stream& held = m_streams[stream];
-    const std::size_t before = held.records.byteSize();
-    held.records.append(bytes);
-    if (kind != Kind::Value)
-        held.marks.push_back({held.records.count() - 1, kind});
-    m_inMemory += held.records.byteSize() - before;
-    if (m_inMemory > m_budget)
-        spillLargest();
-}
-
 void HeldValues::clear() {
     for (Stream& stream : m_streams) {
         stream.records.clear();
@@ -55,10 +44,6 @@ void HeldValues::clear() {
         m_file = nullptr;
         m_fileEnd = 0;
     }
-}
-
-bool HeldValues::empty(std::size_t stream) const {
-    return m_streams[stream].records.empty() && m_streams[stream].spilled.empty();
 }
 
 std::string HeldValues::recordsOf(const Stream& stream) {

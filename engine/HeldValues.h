@@ -28,10 +28,21 @@ public:
     HeldValues(const HeldValues&) = delete;
     HeldValues& operator=(const HeldValues&) = delete;
 
-    void add(std::size_t stream, Kind kind, std::string_view bytes);
+    void add(std::size_t stream, Kind kind, std::string_view bytes) {
+        Stream& held = m_streams[stream];
+        const std::size_t before = held.records.byteSize();
+        held.records.append(bytes);
+        if (kind != Kind::Value)
+            held.marks.push_back({held.records.count() - 1, kind});
+        m_inMemory += held.records.byteSize() - before;
+        if (m_inMemory > m_budget)
+            spillLargest();
+    }
     /// Forgets every record, keeping the memory for the next file.
     void clear();
-    bool empty(std::size_t stream) const;
+    bool empty(std::size_t stream) const {
+        return m_streams[stream].records.empty() && m_streams[stream].spilled.empty();
+    }
     std::size_t streamCount() const { return m_streams.size(); }
     /// Hands every record of the stream on, in order, and forgets them: the records still in
     /// memory, when they are no larger than a batch and all plain values (undecided ones count

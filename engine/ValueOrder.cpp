@@ -20,13 +20,6 @@ ValueOrder::~ValueOrder() {
     flush();
 }
 
-void ValueOrder::value(std::size_t stream, std::string_view utf8) {
-    if (stream == 0 && m_held.empty(0))
-        append(utf8);
-    else
-        m_held.add(stream, HeldValues::Kind::Value, utf8);
-}
-
 void ValueOrder::undecided(std::size_t stream, std::string_view bytes) {
     m_anyUndecided = true;
     m_held.add(stream, HeldValues::Kind::Undecided, bytes);

@@ -22,7 +22,12 @@ public:
     ValueOrder(FileSink& sink, HeldValues& held, ValueBatch& batch);
     ~ValueOrder();
 
-    void value(std::size_t stream, std::string_view utf8);
+    void value(std::size_t stream, std::string_view utf8) {
+        if (stream == 0 && m_held.empty(0))
+            append(utf8);
+        else
+            m_held.add(stream, HeldValues::Kind::Value, utf8);
+    }
     /// A value whose bytes are decoded only once the file's encoding is known.
     void undecided(std::size_t stream, std::string_view bytes);
     void failure(std::size_t stream, const QString& description);
