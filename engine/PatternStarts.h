@@ -8,6 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tagmill::detail {
 
 /// Finds the places where one of a set of patterns, each starting with "<", may begin. Most "<"
@@ -43,6 +47,20 @@ public:
     /// "<" near the end of the text counts whenever what follows it is not all there yet.
     std::size_t next(std::string_view text, std::size_t from) const {
         std::size_t i = from;
+#if defined(__SSE2__)
+        // In markup the next "<" mostly stands within a few bytes, so the first 16 are looked
+        // at here, without a call.
+        if (m_probes.empty() && i + 16 < text.size()) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+            for (auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('<'))));
+                 mask != 0; mask &= mask - 1) {
+                const std::size_t at = i + std::size_t(__builtin_ctz(mask));
+                if (m_follows[std::uint8_t(text[at + 1])])
+                    return at;
+            }
+            i += 16;
+        }
+#endif
         const std::size_t found =
             m_probes.empty()
                 ? vectorFindFollowedLt(text, i, m_follows)
