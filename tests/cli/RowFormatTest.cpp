@@ -78,6 +78,12 @@ TEST(JsonEscape, EverySpecialByteInEveryPlaceAloneAndInPairs) {
     }
     EXPECT_EQ(jsonEscaped(""), "");
     EXPECT_EQ(jsonEscaped(std::string(41, '\x7F')), std::string(41, '\x7F')) << "DEL stays";
+    // The escapes' growth is summed a byte at a time over many blocks: a long run of the
+    // longest escapes must not overflow the sums.
+    for (const char longest : {'\x01', '\v', '\x1F'}) {
+        const std::string run(16 * 120 + 7, longest);
+        EXPECT_EQ(jsonEscaped(run), jsonEscapedByteByByte(run)) << int(longest);
+    }
 }
 
 ValueBatch batchOf(const std::vector<std::string>& values) {
