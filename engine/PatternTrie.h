@@ -56,24 +56,23 @@ public:
     /// stays until the next call.
     const std::vector<Match>* matchesAt(std::basic_string_view<Char> text, std::size_t at,
                                         bool atEnd) const {
-        if (!m_few.empty()) {
-            m_found.clear();
-            return fewMatchAt(text, at, atEnd, m_found) ? &m_found : nullptr;
-        }
         if constexpr (sizeof(Char) == 1) {
-            if (text.size() - at >= MatchMemo<Match>::KeyBytes)
+            if (m_few.empty() && text.size() - at >= MatchMemo<Match>::KeyBytes)
                 if (const std::vector<Match>* kept = m_memo.find(text.data() + at))
                     return kept;
         }
-        return walked(text, at, atEnd);
+        return compared(text, at, atEnd);
     }
 
 private:
-    // What the tree walk finds, kept for the next time the same name comes. Out of line, so
+    // What comparing the patterns finds: one after another when they are few, else by walking
+    // the tree, whose result is kept for the next time the same name comes. Out of line, so
     // that a name found in the memo costs no more than the lookup.
-    [[gnu::noinline]] const std::vector<Match>* walked(std::basic_string_view<Char> text,
-                                                       std::size_t at, bool atEnd) const {
+    [[gnu::noinline]] const std::vector<Match>* compared(std::basic_string_view<Char> text,
+                                                         std::size_t at, bool atEnd) const {
         m_found.clear();
+        if (!m_few.empty())
+            return fewMatchAt(text, at, atEnd, m_found) ? &m_found : nullptr;
         std::size_t examined = 0;
         if (!walk(text, at, atEnd, m_found, examined))
             return nullptr;
