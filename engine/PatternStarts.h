@@ -48,9 +48,10 @@ public:
     std::size_t next(std::string_view text, std::size_t from) const {
         std::size_t i = from;
 #if defined(__SSE2__)
-        // In markup the next "<" mostly stands within a few bytes, so the first 16 are looked
+        // In markup the next "<" mostly stands within a few bytes, so the first 64 are looked
         // at here, without a call.
-        if (m_probes.empty() && i + 16 < text.size()) {
+        for (const std::size_t end = i + 64; m_probes.empty() && i < end && i + 16 < text.size();
+             i += 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
             for (auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('<'))));
                  mask != 0; mask &= mask - 1) {
@@ -58,7 +59,6 @@ public:
                 if (m_follows[std::uint8_t(text[at + 1])])
                     return at;
             }
-            i += 16;
         }
 #endif
         const std::size_t found =
