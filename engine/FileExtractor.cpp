@@ -28,6 +28,13 @@ std::string_view viewOf(const QByteArray& bytes) {
     return {bytes.constData(), std::size_t(bytes.size())};
 }
 
+// Empties the bytes and keeps their memory for the next piece or file. QByteArray::clear() would
+// give the memory back, and a file longer than a piece would then grow its buffer anew, copying
+// what it holds each time.
+void emptyKeepingMemory(QByteArray& bytes) {
+    bytes.resize(0);
+}
+
 // Appends up to `size` bytes from the source; how many came (0 at its end). QByteArray leaves
 // the new room uncleared and keeps its capacity when it shrinks.
 std::size_t readPiece(ByteSource& source, QByteArray& into, std::size_t size) {
@@ -216,7 +223,7 @@ void searchWide(ByteSource& source, QByteArray& raw, std::u16string& text, TextE
         keepNeeded(text, base, search);
         if (!sink.proceed())
             return;
-        raw.clear();
+        emptyKeepingMemory(raw);
         const std::size_t got = readPiece(source, raw, pieceSize);
         decoder.decode(viewOf(raw), got == 0, text);
         if (got == 0)
@@ -231,7 +238,7 @@ bool isUtf8Throughout(ByteSource& source, QByteArray& piece, std::size_t pieceSi
     Utf8Validator validator;
     validator.add(viewOf(piece), false);
     for (;;) {
-        piece.clear();
+        emptyKeepingMemory(piece);
         const std::size_t got = readPiece(source, piece, pieceSize);
         validator.add(viewOf(piece), got == 0);
         if (got == 0 || !validator.valid())
@@ -306,7 +313,7 @@ void FileExtractor::extract(ByteSource& source, FileSink& sink) {
     if (m_option == ExtractionOption::Nothing)
         return;
     QByteArray& first = m_bytes;
-    first.clear();
+    emptyKeepingMemory(first);
     while (first.size() < LongestMark && readPiece(source, first, m_pieceSize) > 0) {
     }
     const TextEncoding encoding = encodingFromMark(first, first.size());
@@ -328,7 +335,7 @@ void FileExtractor::extract(ByteSource& source, FileSink& sink) {
         decodeAs = isUtf8Throughout(source, first, m_pieceSize) ? TextEncoding::Utf8
                                                                 : TextEncoding::Narrow;
         source.rewind();
-        first.clear();
+        emptyKeepingMemory(first);
     }
     withSearch(m_option, m_wideTags, m_searches->wide, [&](auto& search) {
         searchWide(source, first, m_wide, decodeAs, search, order, sink, m_pieceSize);
