@@ -92,7 +92,7 @@ private:
         ::eventfd_read(m_wake.fd, &count);
     }
 
-    static constexpr std::size_t WakeBytes = 1 << 20;
+    static constexpr std::size_t WakeBytes = 4 << 20;
     static constexpr int LatencyMs = 50;
 
     Descriptor m_wake; // declared before the run, so it outlives the workers that signal it
