@@ -1,5 +1,6 @@
 #include "cli/JsonRows.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <utility>
