@@ -22,18 +22,30 @@ bool needsJsonEscape(unsigned char c) {
 }
 
 #if defined(__SSE2__)
+__m128i load(const char* at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+
+// 0xFF for each of the bytes that are control characters.
+__m128i controlBytes(__m128i v) {
+    return _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v);
+}
+
+// 0xFF for each of the bytes that JSON must escape: control characters, the quote and the
+// backslash.
+__m128i specialBytes(__m128i v, __m128i control) {
+    return _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
+                                              _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))));
+}
+
 // A bit for each of the 16 bytes at `at` that JSON must escape.
 unsigned jsonSpecialsAt(const char* at) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    const __m128i special = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v),
-                                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
-                                                      _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))));
-    return unsigned(_mm_movemask_epi8(special));
+    const __m128i v = load(at);
+    return unsigned(_mm_movemask_epi8(specialBytes(v, controlBytes(v))));
 }
 
 void copyBlock(char* to, const char* from) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to),
-                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), load(from));
 }
 #endif
 
@@ -75,11 +87,9 @@ char* writeEscape(char* to, char c) {
 // of the quote, the backslash, BS, TAB, LF, FF and CR, 5 for the "\u00xx" of other control
 // characters, 0 for every other byte.
 __m128i escapeGrowthAt(const char* at) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v);
-    const __m128i special =
-        _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
-                                           _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'))));
+    const __m128i v = load(at);
+    const __m128i control = controlBytes(v);
+    const __m128i special = specialBytes(v, control);
     // BS to CR (8 to 13) but VT (11) are written with two bytes.
     const __m128i fromBs = _mm_sub_epi8(v, _mm_set1_epi8('\b'));
     const __m128i bsToCr = _mm_cmpeq_epi8(_mm_min_epu8(fromBs, _mm_set1_epi8(5)), fromBs);
