@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -129,7 +130,8 @@ std::size_t jsonEscapeGrowth(std::string_view text) {
 // Writes the escaped bytes [begin, end) of the text at `to`, which has room for them and
 // CopySlack bytes more; returns the end. Each block of 16 bytes is copied whole and tested in
 // the same load, so a value without special bytes, short ones above all, is one copy a block.
-char* writeJsonEscaped(char* to, std::string_view text, std::size_t begin, std::size_t end) {
+[[gnu::noinline]] char* writeJsonEscaped(char* to, std::string_view text, std::size_t begin,
+                                         std::size_t end) {
     while (begin < end) {
 #if defined(__SSE2__)
         if (begin + 16 <= text.size()) {
@@ -153,30 +155,65 @@ char* writeJsonEscaped(char* to, std::string_view text, std::size_t begin, std::
     return to;
 }
 
-// The part of every row before its value, padded to whole blocks of 16 bytes: it is copied a
-// block at a time, and what the padding writes the value then writes over.
+// The part of every row before its value, padded to CopySlack bytes and kept as four blocks: all
+// of them are stored every time, without a loop, and what the padding writes the value then
+// writes over.
 class RowPrefix {
 public:
-    explicit RowPrefix(std::string_view prefix) : m_size(prefix.size()) {
-        m_padded.assign(prefix);
-        m_padded.resize((prefix.size() + 15) / 16 * 16);
+    explicit RowPrefix(std::string_view prefix) : m_prefix(prefix) {
+#if defined(__SSE2__)
+        char padded[CopySlack] = {};
+        std::memcpy(padded, prefix.data(), std::min(prefix.size(), CopySlack));
+        for (std::size_t i = 0; i < 4; ++i)
+            m_blocks[i] = load(padded + 16 * i);
+#endif
     }
     // Writes the prefix at `to`, which has room for it and CopySlack bytes more.
     char* writeAt(char* to) const {
 #if defined(__SSE2__)
-        if (m_padded.size() <= CopySlack) {
-            for (std::size_t i = 0; i < m_padded.size(); i += 16)
-                copyBlock(to + i, m_padded.data() + i);
-            return to + m_size;
+        static_assert(CopySlack == 4 * 16);
+        if (m_prefix.size() <= CopySlack) {
+            for (std::size_t i = 0; i < 4; ++i)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * i), m_blocks[i]);
+            return to + m_prefix.size();
         }
 #endif
-        return put(to, std::string_view(m_padded).substr(0, m_size));
+        return put(to, m_prefix);
     }
 
 private:
-    std::string m_padded;
-    std::size_t m_size;
+    std::string_view m_prefix;
+#if defined(__SSE2__)
+    __m128i m_blocks[4];
+#endif
 };
+
+// Writes the escaped bytes [begin, end) of the text at `to` as writeJsonEscaped does. A value of
+// up to 32 bytes with nothing to escape, as most are, takes a copy or two here without a call;
+// writeJsonEscaped stays out of line for the others, so that this path stays small.
+inline char* writeJsonValue(char* to, std::string_view text, std::size_t begin, std::size_t end) {
+#if defined(__SSE2__)
+    const std::size_t count = end - begin;
+    const char* from = text.data() + begin;
+    if (count <= 16 && begin + 16 <= text.size()) {
+        if ((jsonSpecialsAt(from) & ((1u << count) - 1)) == 0) {
+            copyBlock(to, from);
+            return to + count;
+        }
+    } else if (count <= 32 && begin + 32 <= text.size()) {
+        const std::uint64_t specials = jsonSpecialsAt(from) | jsonSpecialsAt(from + 16) << 16;
+        if ((specials & ((std::uint64_t(1) << count) - 1)) == 0) {
+            copyBlock(to, from);
+            copyBlock(to + 16, from + 16);
+            return to + count;
+        }
+    }
+#endif
+    return writeJsonEscaped(to, text, begin, end);
+}
+
+// The most bytes an escape stands in for one byte.
+constexpr std::size_t LongestEscape = 6;
 
 } // namespace
 
@@ -188,27 +225,45 @@ void appendJsonEscaped(std::string& out, std::string_view text) {
     out.resize(size);
 }
 
-// The rows of a batch are sized before any is written, so that the buffer grows once and each
-// row is copied into place instead of appended piece by piece.
+// The rows of a batch are written into room for them as they would be without escapes and an
+// eighth of the values' bytes more, so the buffer mostly grows once; only a value whose escapes
+// could run past the room makes it grow again. Counting the escapes first would take a pass of its
+// own over every value.
 void writeJsonRows(std::string& out, std::size_t at, std::string_view prefix,
                    const ValueBatch& values) {
     constexpr char end[] = {'"', '}', '\n'};
     const std::string_view text = values.text();
     const RowPrefix rowPrefix(prefix);
-    const std::size_t size =
-        at + text.size() + jsonEscapeGrowth(text) + values.count() * (prefix.size() + sizeof end);
-    out.resize(size + CopySlack);
+    const std::size_t rowExtra = prefix.size() + sizeof end;
+    // Room for the rows from value `first` on, escaped or not, and CopySlack bytes more.
+    auto plainRoom = [&](std::size_t first, std::size_t from) {
+        const std::size_t rest = text.size() - from;
+        return rest + rest / 8 + (values.count() - first) * rowExtra + CopySlack;
+    };
+    out.resize(std::max(out.size(), at + plainRoom(0, 0)));
+    // Rows are written through char pointers, which may alias anything in memory; the loop works
+    // on copies in registers, or the compiler reads the buffer's and batch's fields after every
+    // store.
     char* to = out.data() + at;
+    char* limit = out.data() + out.size();
+    const std::size_t count = values.count();
     std::size_t begin = 0;
-    for (std::size_t i = 0; i < values.count(); ++i) {
-        const std::size_t valueEnd = begin + values.value(i).size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t valueEnd = values.endOf(i);
+        const std::size_t worst = rowExtra + LongestEscape * (valueEnd - begin) + CopySlack;
+        if (std::size_t(limit - to) < worst) {
+            const auto written = std::size_t(to - out.data());
+            out.resize(written + worst + plainRoom(i, begin));
+            to = out.data() + written;
+            limit = out.data() + out.size();
+        }
         to = rowPrefix.writeAt(to);
-        to = writeJsonEscaped(to, text, begin, valueEnd);
+        to = writeJsonValue(to, text, begin, valueEnd);
         std::memcpy(to, end, sizeof end);
         to += sizeof end;
         begin = valueEnd;
     }
-    out.resize(size);
+    out.resize(std::size_t(to - out.data()));
 }
 
 } // namespace tagmill::cli

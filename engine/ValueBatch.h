@@ -25,6 +25,8 @@ public:
     /// All the values, one after another.
     std::string_view text() const { return m_text; }
     std::size_t byteSize() const { return m_text.size() + m_ends.size() * sizeof(std::size_t); }
+    /// Where value i ends in text().
+    std::size_t endOf(std::size_t i) const { return m_ends[i]; }
     std::string_view value(std::size_t i) const {
         const std::size_t begin = i == 0 ? 0 : m_ends[i - 1];
         return std::string_view(m_text).substr(begin, m_ends[i] - begin);

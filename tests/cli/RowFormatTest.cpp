@@ -128,6 +128,32 @@ TEST(JsonRows, EveryValueOfABatchIsEscapedWhereverItStands) {
     }
 }
 
+// Rows are written into room for their values as they stand and a little more, which grows only
+// when a value's escapes could run past it: values made of the longest escapes, wherever they
+// stand in a batch and however long the buffer was before, must still come out whole.
+TEST(JsonRows, ValuesOfLongEscapesGrowTheRoomWhereverTheyStand) {
+    const std::string plain = "plain value";
+    const std::vector<std::vector<std::string>> batches = {
+        {std::string(1, '\x01')},
+        {std::string(200, '\x1F')},
+        {plain, plain, plain, std::string(300, '\x02')},
+        {std::string(64, '\x01'), plain, std::string(17, '\v'), "", std::string(1000, '\x03')},
+        std::vector<std::string>(500, std::string(33, '\x04')),
+    };
+    const std::string prefix = "{\"file\":\"a.xml\",\"value\":\"";
+    for (std::size_t b = 0; b < batches.size(); ++b) {
+        std::string expected = "kept";
+        for (const std::string& value : batches[b])
+            expected += prefix + jsonEscapedByteByByte(value) + "\"}\n";
+        for (const std::size_t before :
+             {std::size_t(4), std::size_t(100), expected.size() / 2, expected.size()}) {
+            std::string out = "kept" + std::string(before - 4, '#');
+            writeJsonRows(out, 4, prefix, batchOf(batches[b]));
+            ASSERT_EQ(out, expected) << "batch " << b << ", buffer of " << before;
+        }
+    }
+}
+
 // The check looks at 16 bytes at a time: a comma, quote, CR or LF must be seen wherever it
 // stands, in a block or in the bytes after the last one.
 TEST(CsvField, IsQuotedWhateverPlaceTheSpecialCharacterHas) {
