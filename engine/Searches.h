@@ -109,8 +109,36 @@ std::size_t lastEndTag(std::basic_string_view<Char> text, std::size_t begin, std
     return text.npos;
 }
 
+// Finds where option 2's value starts, `from`, when the content from `start` to `close` is at
+// most 16 bytes and holds no "<": after its last ">", if any. False otherwise. Most contents are
+// short text without markup, and are then looked at for both in one load.
+inline bool shortContentWithoutMarkup(std::string_view text, std::size_t start, std::size_t close,
+                                      std::size_t& from) {
+#if defined(__SSE2__)
+    if (close - start > 16 || close < 16)
+        return false;
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + close - 16));
+    const unsigned content = (0xFFFFu << (16 - (close - start))) & 0xFFFFu;
+    auto bitsOf = [&](char c) {
+        return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c)))) & content;
+    };
+    if (bitsOf('<') != 0)
+        return false;
+    const unsigned gts = bitsOf('>');
+    from = gts == 0 ? start : close - 16 + std::size_t(31 - __builtin_clz(gts)) + 1;
+    return true;
+#else
+    (void)text, (void)start, (void)close, (void)from;
+    return false;
+#endif
+}
+inline bool shortContentWithoutMarkup(std::u16string_view, std::size_t, std::size_t, std::size_t&) {
+    return false;
+}
+
 // Option 2's value: the element's content, or, when it holds child elements, the text between
-// the last ">" before its last "</" and that "</".
+// the last ">" before its last "</" and that "</". Without "<" in the content that is the text
+// after its last ">", if any.
 template <typename Char, typename Sink>
 void deliverInnerValue(std::basic_string_view<Char> text, std::size_t open, std::size_t close,
                        Sink& sink) {
@@ -120,12 +148,16 @@ void deliverInnerValue(std::basic_string_view<Char> text, std::size_t open, std:
         sink.failure(NoEndOfOpeningTag);
         return;
     }
-    std::size_t end = lastEndTag(text, start, close);
-    const bool hasInnerEnd = end != npos && end > start;
-    const std::size_t gt = lastBetween(text, start, hasInnerEnd ? end + 1 : close, Char('>'));
-    const std::size_t from = gt == npos ? start : gt + 1;
-    if (!hasInnerEnd)
-        end = close;
+    std::size_t from = start;
+    std::size_t end = close;
+    if (!shortContentWithoutMarkup(text, start, close, from)) {
+        const std::size_t lastEnd = lastEndTag(text, start, close);
+        const bool hasInnerEnd = lastEnd != npos && lastEnd > start;
+        if (hasInnerEnd)
+            end = lastEnd;
+        const std::size_t gt = lastBetween(text, start, hasInnerEnd ? end + 1 : close, Char('>'));
+        from = gt == npos ? start : gt + 1;
+    }
     sink.value(from, end - from);
 }
 
