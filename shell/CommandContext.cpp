@@ -6,6 +6,11 @@ ErrorTrap CommandContext::errorTrap(const QString& procedure) const {
     return ErrorTrap(desktop.messages, "Form1." + procedure);
 }
 
+ErrorTrap CommandContext::folderScanTrap() const {
+    return ErrorTrap(desktop.messages, QStringLiteral("AddFolder.GetSubDirectories2016"),
+                     QStringLiteral("Hollowfen"));
+}
+
 void CommandContext::say(const QString& text) const {
     desktop.messages.show(
         {m_applicationTitle, text, platform::MessageButtons::Ok, platform::MessageIcon::None});

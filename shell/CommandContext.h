@@ -18,6 +18,8 @@ public:
 
     /// The trap of one of the window's procedures, named as users have always seen it.
     ErrorTrap errorTrap(const QString& procedure) const;
+    /// The trap of the folder scan, which has a location of its own.
+    ErrorTrap folderScanTrap() const;
     /// A plain message box with an OK button.
     void say(const QString& text) const;
     /// A plain message box with Yes and No buttons; true when the answer is Yes.

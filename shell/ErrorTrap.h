@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 
 namespace tagmill {
 
@@ -33,5 +34,11 @@ private:
     platform::MessageBoxes& m_boxes;
     QString m_location;
 };
+
+/// Reports a failure with a trap later, at the given statement: for work the statement started
+/// off the window's thread, whose failures reach the window only afterwards.
+inline std::function<void(const QString& description)> reportsAt(ErrorTrap trap, int line) {
+    return [trap, line](const QString& description) mutable { trap.report(line, description); };
+}
 
 } // namespace tagmill

@@ -26,6 +26,9 @@ const QString ExtensionPrompt =
     QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt files, doc "
                    "for all doc files, etc.)");
 
+// The statement of the scan's trap that a failure anywhere in a scan is reported at.
+constexpr int ScanLine = 100;
+
 const QString ListFileFormat =
     QStringLiteral("File should look like:\r/data/test/1.xml\r/data/test/2.xml\retc.");
 
@@ -56,7 +59,7 @@ void FileListCommands::PushButton1_Click() {
         return;
     if (!fitsOpenDialogResult(chosen))
         return trap.step(102, [&] { m_context.say(TooManyFiles); });
-    trap.step(104, [&] { m_files.append(chosenPaths(chosen)); });
+    trap.step(104, [&] { m_loader.append(m_files, chosenPaths(chosen), reportsAt(trap, 104)); });
 }
 
 void FileListCommands::PushButton5_Click() {
@@ -91,6 +94,7 @@ void FileListCommands::scanFolder(const QString& folder, const QString& pattern)
                 output.add(files, std::move(paths));
             });
         },
+        reportsAt(m_context.folderScanTrap(), ScanLine),
         [&context] {
             context.errorTrap("PushButton5_Click").step(112, [&] {
                 context.pointer.set(Pointer::Arrow);
@@ -112,7 +116,8 @@ void FileListCommands::PushButton16_Click() {
         return trap.report(102, tooManyListFilesDescription());
     trap.step(104, [&] {
         m_loader.start(
-            loadListFilesJob(m_context, m_files, chosenPaths(chosen), "PushButton16_Click", 104));
+            loadListFilesJob(m_context, m_files, chosenPaths(chosen), "PushButton16_Click", 104),
+            reportsAt(trap, 104));
     });
 }
 
@@ -146,19 +151,21 @@ void FileListCommands::ListView1_OLEDragDrop(const QMimeData& data) {
     for (const QUrl& url : data.urls())
         dropped.append(url.toLocalFile());
     EntryListModel& files = m_files;
-    m_loader.start([&files, dropped](WorkQueue::Output& output) {
-        for (const QString& path : dropped) {
-            if (output.stopToken().stop_requested())
-                return;
-            if (!IsFolder(path)) {
-                output.add(files, {path});
-                continue;
+    m_loader.start(
+        [&files, dropped](WorkQueue::Output& output) {
+            for (const QString& path : dropped) {
+                if (output.stopToken().stop_requested())
+                    return;
+                if (!IsFolder(path)) {
+                    output.add(files, {path});
+                    continue;
+                }
+                FolderScan(output.stopToken())
+                    .addFilesBelow(path, EveryFilePattern,
+                                   [&](QStringList paths) { output.add(files, std::move(paths)); });
             }
-            FolderScan(output.stopToken())
-                .addFilesBelow(path, EveryFilePattern,
-                               [&](QStringList paths) { output.add(files, std::move(paths)); });
-        }
-    });
+        },
+        reportsAt(m_context.folderScanTrap(), ScanLine));
 }
 
 void FileListCommands::ListView1_MouseDown() {

@@ -101,6 +101,14 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+// A window that has not shown yet may have a window handle but no window on the screen, and
+// closing such a handle sends no close event.
+void Form1::closeFromOutside() {
+    close();
+    if (!m_closed)
+        Form_QueryUnload();
+}
+
 ErrorTrap Form1::errorTrap(const QString& procedure) {
     return m_context.errorTrap(procedure);
 }

@@ -37,8 +37,14 @@ public:
     Form1(platform::Desktop desktop, QString programFolder, QWidget* parent = nullptr);
     ~Form1() override;
 
-    /// The opening sequence: restores the saved state and shows the window, centred.
+    /// The opening sequence: restores the saved state and shows the window, centred. A close
+    /// during it, by an end signal while one of its boxes is open, ends it there.
     void Form_Load();
+    /// The window was closed: the program is ending.
+    bool hasClosed() const { return m_closed; }
+    /// Closes the window as its close box does, for a logout or an end signal; also while the
+    /// opening sequence still runs, before the window shows.
+    void closeFromOutside();
 
     platform::Pointer pointer() const { return m_pointer.current(); }
     /// The hourglass is showing: a long command is at work.
@@ -81,10 +87,13 @@ private:
     // Commands (Form1Commands.cpp).
     void PushButton2_Click();
     void PushButton7_Click();
+    bool listsFilling() const;
+    void startWhenListsFilled();
     void PushButton9_Click();
     void PushButton21_Click();
     void showOptionHelp(int pushButton, int option);
     void Option_Click(int option);
+    void saveOption(int option);
     void Check1_Click();
     void Form_QueryUnload();
     RunInput runInput() const;
@@ -108,12 +117,18 @@ private:
     EntryListModel m_files;
     EntryListModel m_tags;
     ResultsTable m_results;
-    RunPump* m_run = nullptr; // the run going on, a child of the window
+    RunPump* m_run = nullptr;    // the run going on, a child of the window
+    bool m_startWaiting = false; // a start waits for the lists to fill
+    bool m_tagsRestored = false; // the tag list holds the stored tags: the close may save it
+    bool m_closed = false;
     std::unique_ptr<FileListCommands> m_fileListCommands;
     std::unique_ptr<TagListCommands> m_tagListCommands;
     std::unique_ptr<ResultsOutputCommands> m_resultsOutputCommands;
     std::unique_ptr<SampleCommands> m_sampleCommands;
-    WorkQueue m_loader; // after the lists it fills, so its work stops before they go
+    // After the lists they fill, so their work stops before the lists go. One for each list, so
+    // that each keeps the order of its own commands without waiting for the other's.
+    WorkQueue m_fileLoader;
+    WorkQueue m_tagLoader;
     WorkQueue m_writer; // the results' writers
 
     ReportView* m_listView1 = nullptr;

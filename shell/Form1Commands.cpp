@@ -6,8 +6,9 @@
 #include "shell/RunPump.h"
 #include "shell/SettingValues.h"
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
+#include <QDialog>
 #include <QRadioButton>
 
 namespace tagmill {
@@ -39,7 +40,11 @@ void Form1::PushButton9_Click() {
 // Writing the setting is all an option's click does; the table changes at the next run.
 void Form1::Option_Click(int option) {
     ErrorTrap trap = errorTrap("Option" + QString::number(option) + "_Click");
-    trap.step(100, [&] { m_settings.WriteSetting(keys::Option, QString::number(option)); });
+    trap.step(100, [&] { saveOption(option); });
+}
+
+void Form1::saveOption(int option) {
+    m_settings.WriteSetting(keys::Option, QString::number(option));
 }
 
 void Form1::Check1_Click() {
@@ -52,16 +57,41 @@ void Form1::PushButton7_Click() {
     ErrorTrap trap = errorTrap("PushButton7_Click");
     RunInput input;
     QString refusal;
+    bool waiting = false;
     trap.step(100, [&] {
+        waiting = listsFilling();
+        if (waiting)
+            return startWhenListsFilled();
         input = runInput();
         refusal = runPreconditionMessage(input);
     });
+    if (waiting)
+        return;
     if (!refusal.isEmpty())
         return trap.step(102, [&] { say(refusal); });
     trap.step(104, [&] { stopRun(); });
     trap.step(106, [&] { setPointer(Pointer::Busy); });
     trap.step(108, [&] { buildResultsColumns(); });
     trap.step(110, [&] { startRun(std::move(input)); });
+}
+
+bool Form1::listsFilling() const {
+    return !m_fileLoader.isIdle() || !m_tagLoader.isIdle();
+}
+
+// A scan or a list file still adding entries would leave the run a half-filled list: the start
+// waits, with the hourglass, and searches the lists as they stand once the filling ends. A
+// second click meanwhile adds no second start.
+void Form1::startWhenListsFilled() {
+    setPointer(Pointer::Busy);
+    if (m_startWaiting)
+        return;
+    m_startWaiting = true;
+    WorkQueue& filling = m_fileLoader.isIdle() ? m_tagLoader : m_fileLoader;
+    filling.whenDone([this] {
+        m_startWaiting = false;
+        PushButton7_Click();
+    });
 }
 
 // The run reads what the lists and options hold now; changing them later does not reach it.
@@ -115,16 +145,28 @@ void Form1::runEnded() {
     trap.step(116, [&] { say(QStringLiteral("Done.")); });
 }
 
+// A close that comes while the opening is still at work, by an end signal while one of its boxes
+// is open, finds the tags maybe not read yet: it leaves the stored ones as they are.
 void Form1::Form_QueryUnload() {
+    m_closed = true;
     stopRun();
-    m_loader.cancel();
+    m_fileLoader.cancel();
+    m_tagLoader.cancel();
     m_writer.cancel();
     ErrorTrap trap = errorTrap("Form_QueryUnload");
-    trap.step(100, [&] { m_settings.WriteSetting(keys::Tags, joinTags(m_tags.entries())); });
+    if (m_tagsRestored)
+        trap.step(100, [&] { m_settings.WriteSetting(keys::Tags, joinTags(m_tags.entries())); });
     // What was pending when the close came (a repaint, a queued click), and what that posts in
     // turn, is handled before the end; each round takes only the events posted before it.
     for (int round = 0; round < 2; ++round)
         QCoreApplication::processEvents();
+    // A close by an end signal may come while a box is open. Once the event loop runs, quitting
+    // ends the box's loop too; during the opening, before it runs, quitting does nothing, so the
+    // boxes are closed here and the opening, seeing the window closed, goes no further.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QDialog*>(widget); box && box->isVisible())
+            box->reject();
+    }
     QCoreApplication::quit();
 }
 

@@ -126,17 +126,18 @@ void Form1::buildControls() {
     buildFrames();
     buildPushButtons();
     m_fileListCommands = std::make_unique<FileListCommands>(m_context, m_files, *m_listView1,
-                                                            m_loader, m_programFolder);
+                                                            m_fileLoader, m_programFolder);
     m_tagListCommands =
-        std::make_unique<TagListCommands>(m_context, m_tags, *m_listView3, m_loader);
+        std::make_unique<TagListCommands>(m_context, m_tags, *m_listView3, m_tagLoader);
     m_resultsOutputCommands =
         std::make_unique<ResultsOutputCommands>(m_context, m_results, m_writer);
-    // Selecting option 1 from code does what a click on it does: the choice is saved.
-    m_sampleCommands =
-        std::make_unique<SampleCommands>(m_context, m_files, m_tags, m_programFolder, [this] {
-            m_option[1]->setChecked(true);
-            Option_Click(1);
-        });
+    // Selecting option 1 from code does what a click on it does: the choice is saved. What
+    // fails is the sample command's to report, not the option's.
+    m_sampleCommands = std::make_unique<SampleCommands>(m_context, m_files, m_fileLoader, m_tags,
+                                                        m_tagLoader, m_programFolder, [this] {
+                                                            m_option[1]->setChecked(true);
+                                                            saveOption(1);
+                                                        });
     connectCommands();
     connectListEvents();
     watchHover();

@@ -21,6 +21,7 @@
 #include <QWindow>
 
 #include <stdexcept>
+#include <utility>
 
 namespace tagmill {
 
@@ -36,18 +37,23 @@ QString readSkin(const QString& path) {
 } // namespace
 
 void Form1::Form_Load() {
+    using Step = void (Form1::*)();
+    static constexpr std::pair<int, Step> Steps[] = {
+        {100, &Form1::applySkin},          {102, &Form1::loadHandPointer},
+        {104, &Form1::drawForWebSite},     {106, &Form1::recordSampleSnapshot},
+        {108, &Form1::setCaptionAndTitle}, {110, &Form1::addListColumns},
+        {112, &Form1::restoreTags},        {114, &Form1::restoreOption},
+        {116, &Form1::restoreCheck1},      {118, &Form1::buildResultsColumns},
+        {120, &Form1::showCentred}};
     ErrorTrap trap = errorTrap("Form_Load");
-    trap.step(100, [&] { applySkin(); });
-    trap.step(102, [&] { loadHandPointer(); });
-    trap.step(104, [&] { drawForWebSite(); });
-    trap.step(106, [&] { recordSampleSnapshot(); });
-    trap.step(108, [&] { setCaptionAndTitle(); });
-    trap.step(110, [&] { addListColumns(); });
-    trap.step(112, [&] { restoreTags(); });
-    trap.step(114, [&] { restoreOption(); });
-    trap.step(116, [&] { restoreCheck1(); });
-    trap.step(118, [&] { buildResultsColumns(); });
-    trap.step(120, [&] { showCentred(); });
+    for (const auto& [line, step] : Steps) {
+        // An end signal answered while a box of the opening was open has closed the window.
+        if (m_closed)
+            return;
+        trap.step(line, [&] { (this->*step)(); });
+    }
+    // Whatever happened to the stored tags, from now on the list is the user's to keep.
+    m_tagsRestored = true;
 }
 
 void Form1::applySkin() {
@@ -104,6 +110,7 @@ void Form1::addListColumns() {
 
 void Form1::restoreTags() {
     m_tags.append(splitTags(m_settings.ReadSetting(keys::Tags, QString())));
+    m_tagsRestored = true;
 }
 
 void Form1::restoreOption() {

@@ -125,22 +125,24 @@ void ResultsOutputCommands::saveInBackground(const QString& path, Writer writer,
                                              const QString& location, int line) {
     m_context.pointer.set(Pointer::Busy);
     CommandContext& context = m_context;
-    m_queue.start([&context, path, writer, location, line,
-                   table = m_results.snapshot()](WorkQueue::Output& output) {
-        std::optional<QString> failure;
-        const QString unforeseen = unforeseenFailureOf([&] {
-            failure = saveAtomically(
-                path, [&](QIODevice& file) { return writer(table, file, output.stopToken()); },
-                output.stopToken());
-        });
-        if (!unforeseen.isEmpty())
-            failure = path + ": " + unforeseen;
-        output.post([&context, failure, location, line] {
-            if (failure)
-                ErrorTrap(context.desktop.messages, location).report(line, *failure);
-            context.pointer.set(Pointer::Arrow);
-        });
-    });
+    m_queue.start(
+        [&context, path, writer, location, line,
+         table = m_results.snapshot()](WorkQueue::Output& output) {
+            std::optional<QString> failure;
+            const QString unforeseen = unforeseenFailureOf([&] {
+                failure = saveAtomically(
+                    path, [&](QIODevice& file) { return writer(table, file, output.stopToken()); },
+                    output.stopToken());
+            });
+            if (!unforeseen.isEmpty())
+                failure = path + ": " + unforeseen;
+            output.post([&context, failure, location, line] {
+                if (failure)
+                    ErrorTrap(context.desktop.messages, location).report(line, *failure);
+                context.pointer.set(Pointer::Arrow);
+            });
+        },
+        reportsAt(ErrorTrap(m_context.desktop.messages, location), line));
 }
 
 // The text is built off the window's thread; the clipboard, which belongs to the window's
@@ -150,20 +152,22 @@ void ResultsOutputCommands::PushButton11_Click() {
     trap.step(100, [&] {
         m_context.pointer.set(Pointer::Busy);
         CommandContext& context = m_context;
-        m_queue.start([&context, table = m_results.snapshot()](WorkQueue::Output& output) {
-            std::optional<QString> text;
-            const QString unforeseen =
-                unforeseenFailureOf([&] { text = clipboardText(table, output.stopToken()); });
-            output.post([&context, text, unforeseen] {
-                ErrorTrap trap = context.errorTrap("PushButton11_Click");
-                if (!unforeseen.isEmpty())
-                    trap.report(100, unforeseen);
-                if (text)
-                    trap.step(100, [&] { context.desktop.clipboard.setText(*text); });
-                trap.step(102, [&] { context.pointer.set(Pointer::Arrow); });
-                trap.step(104, [&] { context.say(CopiedMessage); });
-            });
-        });
+        m_queue.start(
+            [&context, table = m_results.snapshot()](WorkQueue::Output& output) {
+                std::optional<QString> text;
+                const QString unforeseen =
+                    unforeseenFailureOf([&] { text = clipboardText(table, output.stopToken()); });
+                output.post([&context, text, unforeseen] {
+                    ErrorTrap trap = context.errorTrap("PushButton11_Click");
+                    if (!unforeseen.isEmpty())
+                        trap.report(100, unforeseen);
+                    if (text)
+                        trap.step(100, [&] { context.desktop.clipboard.setText(*text); });
+                    trap.step(102, [&] { context.pointer.set(Pointer::Arrow); });
+                    trap.step(104, [&] { context.say(CopiedMessage); });
+                });
+            },
+            reportsAt(trap, 100));
     });
 }
 
@@ -186,31 +190,33 @@ bool ResultsOutputCommands::IsExcelInstalled() const {
 
 void ResultsOutputCommands::openInSpreadsheet() {
     CommandContext& context = m_context;
-    m_queue.start([&context, table = m_results.snapshot()](WorkQueue::Output& output) {
-        const WorkbookFolder folder;
-        const QString path = folder.workbookPath();
-        WorkbookOutcome outcome;
-        if (!folder.folder.isValid())
-            outcome.failure = folder.folder.path() + ": " + folder.folder.errorString();
-        else if (const QString unforeseen = unforeseenFailureOf(
-                     [&] { outcome = writeWorkbook(table, path, output.stopToken()); });
-                 !unforeseen.isEmpty())
-            outcome.failure = path + ": " + unforeseen;
-        const bool written = folder.folder.isValid() && outcome.failure.isEmpty() &&
-                             !output.stopToken().stop_requested();
-        if (!written)
-            QDir(folder.folder.path()).removeRecursively();
-        output.post([&context, outcome, path, written] {
-            ErrorTrap trap = context.errorTrap("PushButton22_Click");
-            if (!outcome.failure.isEmpty())
-                trap.report(106, outcome.failure);
-            if (!outcome.notFitted.isEmpty())
-                trap.report(106, outcome.notFitted);
-            if (written && !context.desktop.spreadsheet.openAsNew(path))
-                trap.report(108, "The spreadsheet program could not be started for " + path);
-            trap.step(110, [&] { context.pointer.set(Pointer::Arrow); });
-        });
-    });
+    m_queue.start(
+        [&context, table = m_results.snapshot()](WorkQueue::Output& output) {
+            const WorkbookFolder folder;
+            const QString path = folder.workbookPath();
+            WorkbookOutcome outcome;
+            if (!folder.folder.isValid())
+                outcome.failure = folder.folder.path() + ": " + folder.folder.errorString();
+            else if (const QString unforeseen = unforeseenFailureOf(
+                         [&] { outcome = writeWorkbook(table, path, output.stopToken()); });
+                     !unforeseen.isEmpty())
+                outcome.failure = path + ": " + unforeseen;
+            const bool written = folder.folder.isValid() && outcome.failure.isEmpty() &&
+                                 !output.stopToken().stop_requested();
+            if (!written)
+                QDir(folder.folder.path()).removeRecursively();
+            output.post([&context, outcome, path, written] {
+                ErrorTrap trap = context.errorTrap("PushButton22_Click");
+                if (!outcome.failure.isEmpty())
+                    trap.report(106, outcome.failure);
+                if (!outcome.notFitted.isEmpty())
+                    trap.report(106, outcome.notFitted);
+                if (written && !context.desktop.spreadsheet.openAsNew(path))
+                    trap.report(108, "The spreadsheet program could not be started for " + path);
+                trap.step(110, [&] { context.pointer.set(Pointer::Arrow); });
+            });
+        },
+        reportsAt(m_context.errorTrap("PushButton22_Click"), 106));
 }
 
 } // namespace tagmill

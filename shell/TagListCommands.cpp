@@ -20,7 +20,7 @@ void TagListCommands::PushButton3_Click() {
     trap.step(100, [&] { tag = m_context.ask("Enter tag to add: ", QString()); });
     if (!tag || tag->isEmpty())
         return;
-    trap.step(102, [&] { m_tags.append({*tag}); });
+    trap.step(102, [&] { m_loader.append(m_tags, {*tag}, reportsAt(trap, 102)); });
 }
 
 void TagListCommands::PushButton4_Click() {
@@ -41,7 +41,7 @@ void TagListCommands::PushButton4_Click() {
     trap.step(104, [&] {
         m_loader.start(
             loadListFilesJob(m_context, m_tags, chosenPaths(chosen), "PushButton4_Click", 104),
-            [&context] {
+            reportsAt(trap, 104), [&context] {
                 context.errorTrap("PushButton4_Click").step(106, [&] {
                     context.pointer.set(Pointer::Arrow);
                 });

@@ -3,11 +3,8 @@
 #include <QObject>
 #include <QStringList>
 
-#include <atomic>
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <stop_token>
 #include <thread>
 
@@ -15,14 +12,16 @@ namespace tagmill {
 
 class EntryListModel;
 
-/// Runs long jobs off the window's thread: folder scans and list files that fill the lists, and
+/// Runs long jobs off the window's thread: folder scans and list files that fill a list, and
 /// the writers of the results. Jobs run one after another in the order started; what they hand
 /// over reaches the window through the event loop in short slices, in order, so the window
 /// repaints and answers while they work.
 class WorkQueue : public QObject {
     Q_OBJECT
+    struct State;
+
 public:
-    /// What a job hands to the window, from the loader's thread. Everything handed over
+    /// What a job hands to the window, from the queue's thread. Everything handed over
     /// arrives in order.
     class Output {
     public:
@@ -30,54 +29,51 @@ public:
         void add(EntryListModel& list, QStringList entries);
         /// Runs an action on the window's thread, such as a message box.
         void post(std::function<void()> action);
-        /// Set once the job should end: the loader was cancelled or is going away.
+        /// Set once the job should end: the queue was cancelled or is going away.
         std::stop_token stopToken() const { return m_stop; }
 
     private:
-        friend class WorkQueue;
-        Output(WorkQueue& queue, quint64 generation, std::stop_token stop)
-            : m_queue(queue), m_generation(generation), m_stop(std::move(stop)) {}
-        WorkQueue& m_queue;
+        friend struct WorkQueue::State;
+        Output(State& state, quint64 generation, std::stop_token stop)
+            : m_state(state), m_generation(generation), m_stop(std::move(stop)) {}
+        State& m_state;
         quint64 m_generation;
         std::stop_token m_stop;
     };
-    /// A job must not throw: it reports its own failures through Output::post.
     using Job = std::function<void(Output&)>;
+    /// Shows, on the window's thread, the description of what a job threw.
+    using Failed = std::function<void(const QString& description)>;
 
     explicit WorkQueue(QObject* parent = nullptr);
+    /// Ends the work without waiting for a job that does not stop at once, such as one stuck
+    /// reading a network mount: that job is left to end by itself, and what it hands over goes
+    /// nowhere.
     ~WorkQueue() override;
 
-    /// Queues a job; `finished` runs on the window's thread once everything it found is in.
-    void start(Job job, std::function<void()> finished = {});
+    /// Queues a job. Should it throw, `failed` gets the description; either way `finished`
+    /// runs on the window's thread once everything the job handed over is in.
+    void start(Job job, Failed failed, std::function<void()> finished = {});
+    /// Appends entries to a list after everything queued before them: at once when the queue is
+    /// idle, so commands that add directly keep their order with those still at work. `failed`
+    /// shows a failure to append them later.
+    void append(EntryListModel& list, QStringList entries, Failed failed);
+    /// Runs an action on the window's thread once everything queued so far is in: at once when
+    /// the queue is idle.
+    void whenDone(std::function<void()> action);
+    /// No job is queued or at work, and everything handed over is in.
+    bool isIdle() const { return m_open == 0; }
     /// Ends the running job and drops the queued ones and whatever they found but did not hand
     /// over yet.
     void cancel();
 
 private:
-    struct Delivery {
-        EntryListModel* list = nullptr; // entries for this list, or else the action
-        QStringList entries;
-        std::function<void()> action;
-    };
-    struct Queued {
-        Job job;
-        std::function<void()> finished;
-    };
-
-    void runJobs(std::stop_token stop);
-    void deliver(quint64 generation, Delivery delivery);
-    bool takeNext(Delivery& next);
     void drain();
+    void queue(Job job, Failed failed, std::function<void()> finished);
 
-    std::mutex m_mutex;
-    std::condition_variable_any m_jobAdded;
-    std::deque<Queued> m_jobs;
-    std::deque<Delivery> m_deliveries;
-    std::stop_source m_jobStop;            // stops the job running now
-    quint64 m_generation = 0;              // counts cancels: a cancelled job's output is dropped
-    std::atomic<bool> m_wakePosted{false}; // a drain is queued
+    std::shared_ptr<State> m_state; // shared with the worker, which may outlive the queue
+    int m_open = 0;                 // queued jobs whose end has not reached the window yet
     bool m_draining = false;
-    std::jthread m_worker; // last, so it stops before anything it uses goes
+    std::thread m_worker;
 };
 
 } // namespace tagmill

@@ -25,10 +25,11 @@ protected:
         m_view.resize(400, 200);
     }
 
-    /// Waits until every job started so far has handed over all it found.
+    /// Waits until every job started so far has handed over all it found, cancelled ones
+    /// included: an empty job runs after them.
     void finishLoading() {
         bool done = false;
-        m_loader.start([](WorkQueue::Output&) {}, [&] { done = true; });
+        m_loader.start([](WorkQueue::Output&) {}, {}, [&] { done = true; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 20000));
     }
 

@@ -79,7 +79,7 @@ protected:
     /// Waits until every job started so far is done and has handed over its results.
     void finishWriting() {
         bool done = false;
-        m_queue.start([](WorkQueue::Output&) {}, [&] { done = true; });
+        m_queue.whenDone([&] { done = true; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 60000));
     }
 

@@ -74,6 +74,22 @@ TEST_F(SampleCommandsTest, LoadsTheSamplesTheTagAndOptionOne) {
     EXPECT_EQ(m_desktop.launcher.opened, std::vector<QUrl>{samplesFolderUrl()});
 }
 
+// Selecting option 1 is a step of the command: what fails there is the command's to report,
+// at its own statement, and the option stays selected.
+TEST_F(SampleCommandsTest, AFailedOptionStepIsReportedAtTheCommand) {
+    open();
+    m_desktop.settings.failWrites = true;
+    click("PushButton13");
+    ASSERT_EQ(shown().size(), 2u);
+    EXPECT_EQ(shown()[0], OpenFolderQuestion);
+    EXPECT_EQ(shown()[1].title, "Application Error");
+    EXPECT_EQ(shown()[1].text,
+              "The settings file could not be written.\r\nin "
+              "Gleaner2021/08/31.Form1.PushButton13_Click at line 106\r\rPlease email screenshot "
+              "of this message to support@veldcraft.example");
+    EXPECT_TRUE(control<QRadioButton>("Option1").isChecked());
+}
+
 // Entries already there stay first and in order; nothing is added twice; the question comes
 // every time, and No opens nothing.
 TEST_F(SampleCommandsTest, AddsOnlyWhatIsMissingAndAsksEveryTime) {
