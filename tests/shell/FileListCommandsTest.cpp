@@ -296,6 +296,7 @@ TEST_F(FileListCommandsTest, DraggingNearTheTopOrBottomOfTheScreenScrollsOneEntr
     EXPECT_EQ(entries().mid(0, 3), QStringList({"2", "3", "4"})) << "moved twice, down by 11 each";
     EXPECT_EQ(drag(false, 305), 0);
     EXPECT_LT(drag(false, 304), 0);
+    EXPECT_EQ(m_view.rowAt(0), 187) << "the entry above the last place shows at the top";
     EXPECT_EQ(entries().mid(187, 4), QStringList({"187", "198", "199", "188"}))
         << "moved twice, up by 11 each";
 }
