@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -67,14 +68,23 @@ struct FolderEntries {
 
 // Reads a folder once: the openable files matching the pattern and, with `subfolders`, the
 // folders below it that the scan may enter. Only links and entries of unknown type cost a call
-// to stat, and folders one to learn their identity. False when the folder cannot be opened.
-bool readFolder(const QString& folder, const QString& pattern, bool subfolders,
-                FolderEntries& found) {
-    const OpenDir dir(opendir(QFile::encodeName(folder).constData()));
+// to stat, and folders one to learn their identity. Gives 0, or the errno of the failure that
+// ended the listing, keeping what was read before it.
+int readFolder(detail::FolderCalls& calls, const QString& folder, const QString& pattern,
+               bool subfolders, FolderEntries& found) {
+    const OpenDir dir(calls.opendir(QFile::encodeName(folder).constData()));
     if (!dir)
-        return false;
+        return errno;
     QString name;
-    while (const dirent* entry = readdir(dir.get())) {
+    int error = 0;
+    for (;;) {
+        // readdir tells its end from its failure by errno alone.
+        errno = 0;
+        const dirent* entry = calls.readdir(dir.get());
+        if (!entry) {
+            error = errno;
+            break;
+        }
         const unsigned char type = entry->d_type;
         const bool unknown = type == DT_LNK || type == DT_UNKNOWN;
         const bool maybeFolder = subfolders && (type == DT_DIR || unknown);
@@ -101,7 +111,12 @@ bool readFolder(const QString& folder, const QString& pattern, bool subfolders,
     std::sort(found.files.begin(), found.files.end(), nameBefore);
     std::sort(found.subfolders.begin(), found.subfolders.end(),
               [](const Subfolder& a, const Subfolder& b) { return nameBefore(a.name, b.name); });
-    return true;
+    return error;
+}
+
+// The failures for which a folder is dropped with its files: it denies access or is gone.
+bool deniedOrGone(int error) {
+    return error == EACCES || error == EPERM || error == ENOENT || error == ENOTDIR;
 }
 
 // Appends to `found` the paths of the subfolders not entered yet, marking them entered: the first
@@ -116,13 +131,30 @@ void appendUnentered(const QString& folder, const std::vector<Subfolder>& subfol
 
 } // namespace
 
+namespace detail {
+
+DIR* FolderCalls::opendir(const char* path) {
+    return ::opendir(path);
+}
+
+dirent* FolderCalls::readdir(DIR* dir) {
+    return ::readdir(dir);
+}
+
+FolderCalls& systemFolderCalls() {
+    static FolderCalls calls;
+    return calls;
+}
+
+} // namespace detail
+
 QString patternForExtension(const QString& extension) {
     return QStringLiteral("*.") + extension;
 }
 
 QStringList ListFilesInFolder(const QString& folder, const QString& pattern) {
     FolderEntries found;
-    readFolder(folder, pattern, false, found);
+    readFolder(detail::systemFolderCalls(), folder, pattern, false, found);
     return found.files;
 }
 
@@ -172,10 +204,11 @@ void FolderScan::GetSubDirectories2016(QStringList& folders, const QString& patt
             return;
         const QString folder = queue[i]; // a copy: the queue grows below
         FolderEntries found;
-        if (!readFolder(folder, pattern, true, found))
+        const int error = readFolder(*m_calls, folder, pattern, true, found);
+        appendUnentered(folder, found.subfolders, m_entered, queue);
+        if (deniedOrGone(error))
             continue;
         folders.append(folder);
-        appendUnentered(folder, found.subfolders, m_entered, queue);
         eachFolder(folder, found.files);
     }
 }

@@ -263,6 +263,25 @@ TEST_F(Cli, EmptyTagAndDoubleDash) {
     EXPECT_EQ(r.out, "Results\r\n<a>1</a><b>x</>\r\n");
 }
 
+// "-" is no name for standard input: it is an entry like any other, a file of that name in the
+// working folder.
+TEST_F(Cli, ADashAloneIsAFileNamedDash) {
+    make({"none/", "some/"});
+    write("some/-", "<a>1</a>");
+    const QStringList arguments{"--tag", "a", "--format", "csv", "-"};
+    Result r = runCli(arguments, pathOf("none"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "Results\r\n");
+    EXPECT_EQ(r.err, "tagmill-cli: -: No such file or directory\n");
+    r = runCli(arguments, pathOf("some"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Results\r\n<a>1</a>\r\n");
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
+    r = runCli({"--files", "-"}, pathOf("none"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "-\n");
+}
+
 TEST_F(Cli, ScansAndFilesJoinTheListInCommandLineOrder) {
     make({"a.xml", "B.XML", "c.txt", "~t.xml", "noext", "x..xml", "sub/", "sub/d.Xml", "sub/e.json",
           ".h/", ".h/f.xml", "sub/deeper/", "sub/deeper/g.xml"});

@@ -104,6 +104,11 @@ const Case Cases[] = {
      u"<v>\uFFFD\uFFFD</v>"},
     {"UTF-16 LE pair stays", Le16Mark + le16("<v>") + hex("3D D8 00 DE") + le16("</v>"),
      u"<v>\U0001F600</v>"},
+    // High surrogates from DB00 on, the last of them split from their low ones in small pieces.
+    {"UTF-16 LE pair with high DBFF stays",
+     Le16Mark + le16("<v>") + hex("FF DB FD DF") + le16("</v>"), u"<v>\U0010FFFD</v>"},
+    {"UTF-16 BE pair with high DB40 stays", Be16Mark + be16("\"") + hex("DB 40 DC 61") + be16("\""),
+     u"\"\U000E0061\""},
     // A second U+FEFF after the mark is text.
     {"UTF-8 second mark", Utf8Mark + hex("EF BB BF") + "<v>x</v>", u"\uFEFF<v>x</v>"},
     {"UTF-8 second mark, malformed later", Utf8Mark + hex("EF BB BF") + "<v>" + hex("FF") + "</v>",
@@ -242,7 +247,8 @@ TEST(Decoding, AgreesWithTheReferenceOnRandomBytes) {
     }
 }
 
-// Tags and texts with letters beyond U+FFFF, which are surrogate pairs in UTF-16.
+// Tags and texts whose letters stand in the other case: the whole ASCII alphabet, and letters
+// beyond U+FFFF, which are surrogate pairs in UTF-16.
 struct FoldCase {
     const char* name;
     std::u16string_view tag;
@@ -251,6 +257,14 @@ struct FoldCase {
 };
 
 const FoldCase FoldCases[] = {
+    {"small tag finds every capital letter",
+     u"abcdefghijklmnopqrstuvwxyz",
+     u"<ABCDEFGHIJKLMNOPQRSTUVWXYZ>g</abcdefghijklmnopqrstuvwxyz>",
+     {qstring(u"<ABCDEFGHIJKLMNOPQRSTUVWXYZ>g</abcdefghijklmnopqrstuvwxyz>")}},
+    {"capital non-ASCII tag finds every small letter",
+     u"\u00c9ABCDEFGHIJKLMNOPQRSTUVWXYZ",
+     u"<\u00e9abcdefghijklmnopqrstuvwxyz>h</\u00c9abcdefghijklmnopqrstuvwxyz>",
+     {qstring(u"<\u00e9abcdefghijklmnopqrstuvwxyz>h</\u00c9abcdefghijklmnopqrstuvwxyz>")}},
     {"capital tag finds small letter",
      u"\U00010400",
      u"<\U00010428>a</\U00010428>",
@@ -274,7 +288,7 @@ const FoldCase FoldCases[] = {
      {qstring(u"<\U000104B0>f</\U000104D8>")}},
 };
 
-TEST_F(DecodingPaths, LettersBeyondTheBmpMatchTheirOtherCase) {
+TEST_F(DecodingPaths, LettersMatchTheirOtherCase) {
     const FileForm forms[] = {FileForm::Utf8,    FileForm::Utf8Mark, FileForm::Utf16LE,
                               FileForm::Utf16BE, FileForm::Utf32LE,  FileForm::Utf32BE};
     for (const FoldCase& c : FoldCases) {

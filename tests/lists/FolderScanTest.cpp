@@ -8,6 +8,10 @@
 
 #include "QtPrinters.h"
 
+#include <cerrno>
+#include <map>
+#include <vector>
+
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -17,6 +21,37 @@
 using namespace tagmill;
 
 namespace {
+
+// Listings of chosen folders fail as a test says, while the rest list as the system lists them.
+class FailingListings : public detail::FolderCalls {
+public:
+    struct Failure {
+        int error;
+        bool atOnce; // else once every entry is read, so all the folder's subfolders were seen
+    };
+    std::map<QByteArray, Failure> failures; // by the folder's path as it is opened
+
+    DIR* opendir(const char* path) override {
+        const auto failure = failures.find(path);
+        if (failure != failures.end() && failure->second.atOnce) {
+            errno = failure->second.error;
+            return nullptr;
+        }
+        DIR* dir = FolderCalls::opendir(path);
+        m_paths[dir] = path;
+        return dir;
+    }
+    dirent* readdir(DIR* dir) override {
+        dirent* entry = FolderCalls::readdir(dir);
+        if (const auto failure = failures.find(m_paths[dir]);
+            entry == nullptr && failure != failures.end())
+            errno = failure->second.error;
+        return entry;
+    }
+
+private:
+    std::map<DIR*, QByteArray> m_paths;
+};
 
 class FolderScanTest : public ::testing::Test {
 protected:
@@ -41,9 +76,10 @@ protected:
     }
 
     // Every path the scan adds, relative to the root.
-    QStringList scan(const QString& pattern, const QString& folder = {}) {
+    QStringList scan(const QString& pattern, const QString& folder = {},
+                     detail::FolderCalls& calls = detail::systemFolderCalls()) {
         QStringList added;
-        FolderScan(std::stop_token{})
+        FolderScan(std::stop_token{}, calls)
             .addFilesBelow(folder.isEmpty() ? root() : folder, pattern, [&](QStringList paths) {
                 for (QString& path : paths)
                     added.append(path.mid(root().size()));
@@ -137,6 +173,67 @@ TEST_F(FolderScanTest, OnlyRegularFilesAreAdded) {
     EXPECT_FALSE(IsFolder(""));
 }
 
+// Root lists every folder whatever its permissions, so the failures are made, not met.
+TEST_F(FolderScanTest, AFolderThatDeniesAccessOrIsGoneIsDroppedWithItsFilesAndTheScanGoesOn) {
+    make({"a/", "a/1.xml", "b/", "b/2.xml", "b/under/", "b/under/3.xml", "c/", "c/4.xml", "c/deep/",
+          "c/deep/5.xml", "d/", "d/6.xml"});
+    using Failure = FailingListings::Failure;
+    const QStringList all{"/a/1.xml", "/b/2.xml",       "/c/4.xml",
+                          "/d/6.xml", "/b/under/3.xml", "/c/deep/5.xml"};
+    const QStringList allFolders{"/", "/a/", "/b/", "/c/", "/d/", "/b/under/", "/c/deep/"};
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, Failure>> failing; // folders relative to the root
+        QStringList added;
+        QStringList folders;
+    };
+    const Case cases[] = {
+        {"denies access at once",
+         {{"/b/", {EACCES, true}}},
+         {"/a/1.xml", "/c/4.xml", "/d/6.xml", "/c/deep/5.xml"},
+         {"/", "/a/", "/c/", "/d/", "/c/deep/"}},
+        {"is gone at once",
+         {{"/b/", {ENOENT, true}}},
+         {"/a/1.xml", "/c/4.xml", "/d/6.xml", "/c/deep/5.xml"},
+         {"/", "/a/", "/c/", "/d/", "/c/deep/"}},
+        {"three deny access, on two levels",
+         {{"/a/", {EACCES, true}}, {"/b/", {EACCES, true}}, {"/c/deep/", {EACCES, true}}},
+         {"/c/4.xml", "/d/6.xml"},
+         {"/", "/c/", "/d/"}},
+        {"denies access once its subfolders are read",
+         {{"/b/", {EACCES, false}}},
+         {"/a/1.xml", "/c/4.xml", "/d/6.xml", "/b/under/3.xml", "/c/deep/5.xml"},
+         {"/", "/a/", "/c/", "/d/", "/b/under/", "/c/deep/"}},
+        {"is gone once its subfolders are read",
+         {{"/b/", {ENOENT, false}}},
+         {"/a/1.xml", "/c/4.xml", "/d/6.xml", "/b/under/3.xml", "/c/deep/5.xml"},
+         {"/", "/a/", "/c/", "/d/", "/b/under/", "/c/deep/"}},
+        {"another failure at once ends the listing and keeps the folder",
+         {{"/b/", {EIO, true}}},
+         {"/a/1.xml", "/c/4.xml", "/d/6.xml", "/c/deep/5.xml"},
+         {"/", "/a/", "/b/", "/c/", "/d/", "/c/deep/"}},
+        {"another failure at the end keeps what was read",
+         {{"/b/", {EIO, false}}},
+         all,
+         allFolders},
+        {"the folder scanned denies access", {{"/", {EACCES, true}}}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FailingListings calls;
+        for (const auto& [folder, failure] : c.failing)
+            calls.failures[QFile::encodeName(root() + folder)] = failure;
+        EXPECT_EQ(scan("*.xml", {}, calls), c.added);
+        QStringList folders{root() + "/"};
+        FolderScan(std::stop_token{}, calls)
+            .GetSubDirectories2016(folders, "*.xml", [](const QString&, const QStringList&) {});
+        for (QString& folder : folders)
+            folder = folder.mid(root().size());
+        EXPECT_EQ(folders, c.folders);
+    }
+}
+
+// The system's own refusal, for a user other than root.
 TEST_F(FolderScanTest, FoldersThatDenyAccessAreLeftOutQuietly) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root may read every folder";

@@ -270,25 +270,35 @@ TEST_F(FileListCommandsTest, DraggingAnEntrySwapsItWithEachEntryItPasses) {
     EXPECT_EQ(entries(), QStringList({"d", "c", "a", "b"}));
 }
 
-TEST_F(FileListCommandsTest, DraggingLowOnTheScreenScrollsOneEntryAhead) {
+TEST_F(FileListCommandsTest, DraggingNearTheTopOrBottomOfTheScreenScrollsOneEntryAhead) {
     QStringList many;
     for (int i = 0; i < 200; ++i)
         many.append(QString::number(i));
     m_list.append(many);
     m_view.show();
     QScrollBar& bar = *m_view.verticalScrollBar();
-    const auto dragDown = [&](int screenY) {
-        bar.setValue(0);
+    // Drags the end entry of the list, scrolled to that end, eleven entries along; gives how far
+    // the list scrolled.
+    const auto drag = [&](bool down, int screenY) {
+        const int start = down ? 0 : bar.maximum();
+        bar.setValue(start);
+        const int from = down ? 0 : 199;
+        const int step = down ? 1 : -1;
         m_commands.ListView1_MouseDown();
-        m_commands.ListView1_ItemClick(0);
-        for (int row = 1; row < 12; ++row)
-            m_commands.ListView1_MouseMove(row, screenY);
+        m_commands.ListView1_ItemClick(from);
+        for (int moved = 1; moved < 12; ++moved)
+            m_commands.ListView1_MouseMove(from + moved * step, screenY);
         m_commands.ListView1_MouseUp();
-        return bar.value();
+        return bar.value() - start;
     };
-    EXPECT_EQ(dragDown(364), 0);
-    EXPECT_GT(dragDown(365), 0);
+    EXPECT_EQ(drag(true, 364), 0);
+    EXPECT_GT(drag(true, 365), 0);
     EXPECT_EQ(entries().mid(0, 3), QStringList({"2", "3", "4"})) << "moved twice, down by 11 each";
+    EXPECT_EQ(drag(false, 305), 0);
+    EXPECT_LT(drag(false, 304), 0);
+    EXPECT_EQ(m_view.rowAt(0), 187) << "the entry above the last place shows at the top";
+    EXPECT_EQ(entries().mid(187, 4), QStringList({"187", "198", "199", "188"}))
+        << "moved twice, up by 11 each";
 }
 
 } // namespace

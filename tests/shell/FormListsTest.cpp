@@ -4,6 +4,7 @@
 #include "FormFixture.h"
 
 #include <QDropEvent>
+#include <QKeySequence>
 #include <QMimeData>
 #include <QTableView>
 #include <QTest>
@@ -71,13 +72,23 @@ TEST_F(FormListsTest, DoubleClickRemovesTheSelectedFileAndDeleteTheSelectedTag) 
     QTest::mouseDClick(files.viewport(), Qt::LeftButton, {}, second);
     EXPECT_EQ(form.fileList().entries(), QStringList{"a.xml"});
 
+    // Each key is pressed with the second tag selected.
     auto& tags = control<QTableView>("ListView3");
-    tags.selectRow(0);
     tags.setFocus();
-    QTest::keyClick(&tags, Qt::Key_Delete, Qt::ShiftModifier);
-    EXPECT_EQ(form.tagList().entries(), QStringList{"tr"});
-    QTest::keyClick(&tags, Qt::Key_Up);
-    EXPECT_EQ(form.tagList().entries(), QStringList{"tr"}) << "other keys are the list's own";
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        form.tagList().clear();
+        form.tagList().append({"td", "tr"});
+        tags.selectRow(1);
+        QTest::keyClick(&tags, key, modifiers);
+        return form.tagList().entries();
+    };
+    for (const Qt::KeyboardModifiers modifiers :
+         {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier})
+        EXPECT_EQ(press(Qt::Key_Delete, modifiers), QStringList{"td"}) << modifiers.toInt();
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Backspace, Qt::Key_Space,
+                              Qt::Key_Escape, Qt::Key_Insert, Qt::Key_Return, Qt::Key_D})
+        EXPECT_EQ(press(key, Qt::NoModifier), QStringList({"td", "tr"}))
+            << "other keys are the list's own: " << QKeySequence(key).toString().toStdString();
 }
 
 TEST_F(FormListsTest, DraggingWithTheMouseMovesTheEntry) {

@@ -102,7 +102,7 @@ TEST_F(StartExtractingTest, PreconditionsLeaveEverythingAsItIs) {
 TEST_F(StartExtractingTest, RowsForEveryValueThenDone) {
     const QString a = writeInput("a.xml", "<price>1</price><name>x</name>\r\n<price> 2 </price>");
     const QString empty = writeInput("empty.xml", "");
-    const QString b = writeInput("b.xml", "<item><price>3</price></item>");
+    const QString b = writeInput("b.xml", "<item id=\"7\" note=\"\"><price>3</price></item> \"");
     const struct {
         const char* option;
         bool withFilename;
@@ -125,10 +125,12 @@ TEST_F(StartExtractingTest, RowsForEveryValueThenDone) {
          {{"", "<price>1</price><name>x</name>"},
           {"", "<price> 2 </price>"},
           {"", "<price>1</price><name>x</name>"},
-          {"", "<item><price>3</price></item>"},
+          {"", "<item id=\"7\" note=\"\"><price>3</price></item> \""},
           {"", "<price>1</price><name>x</name>"},
           {"", "<price> 2 </price>"},
           {"", "<price>1</price><name>x</name>"}}},
+        // The tags play no part; the last mark has no partner.
+        {"Option4", true, {{b, "7"}, {b, ""}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.option);
@@ -193,18 +195,16 @@ private:
     const ResultsTable*& m_table;
 };
 
+// The fixture's desktop with other message boxes.
+platform::Desktop withBoxes(platform::FakeDesktop& fakes, platform::MessageBoxes& boxes) {
+    return {boxes,          fakes.inputs,   fakes.files,  fakes.clipboard,  fakes.settings,
+            fakes.launcher, fakes.pointers, fakes.random, fakes.spreadsheet};
+}
+
 TEST_F(StartExtractingTest, RunWaitsWhileTheErrorBoxIsOpen) {
     const ResultsTable* table = nullptr;
     ModalErrorBoxes boxes(table);
-    const platform::Desktop desktop{boxes,
-                                    m_desktop.inputs,
-                                    m_desktop.files,
-                                    m_desktop.clipboard,
-                                    m_desktop.settings,
-                                    m_desktop.launcher,
-                                    m_desktop.pointers,
-                                    m_desktop.random,
-                                    m_desktop.spreadsheet};
+    const platform::Desktop desktop = withBoxes(m_desktop, boxes);
     Form1 form(desktop, m_programFolder.path());
     table = &form.results();
     form.Form_Load();
@@ -220,6 +220,35 @@ TEST_F(StartExtractingTest, RunWaitsWhileTheErrorBoxIsOpen) {
     EXPECT_EQ(boxes.rowsWhileOpen[0].first, 10 * 1000) << "the files before the missing one";
     EXPECT_EQ(boxes.rowsWhileOpen[0].second, 10 * 1000) << "nothing added under the box";
     EXPECT_EQ(form.results().rowCount(), 20 * 1000);
+}
+
+// The search meets the second tag's failure before the first tag's value, yet the value's row
+// is in the table when the failure's box opens: the file's values and failures come tag by tag.
+TEST_F(StartExtractingTest, ASecondTagsFailureComesAfterTheFirstTagsValues) {
+    const ResultsTable* table = nullptr;
+    ModalErrorBoxes boxes(table);
+    const platform::Desktop desktop = withBoxes(m_desktop, boxes);
+    Form1 form(desktop, m_programFolder.path());
+    table = &form.results();
+    form.Form_Load();
+    const QString file = writeInput("a.xml", "<b</b><a>x</a>");
+    form.fileList().append({file});
+    form.tagList().append({"a", "b"});
+    form.findChild<QAbstractButton*>("Option2")->click();
+    form.findChild<QAbstractButton*>("PushButton7")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.shown.size() == 2; }, 20000));
+    EXPECT_EQ(
+        boxes.shown[0],
+        Message({"Application Error",
+                 file + ": Invalid procedure call or argument: the opening tag has no '>' "
+                        "before its closing tag\r\nin Gleaner2021/08/31.Form1.PushButton7_Click at "
+                        "line 112\r\r"
+                        "Please email screenshot of this message to support@veldcraft.example",
+                 MessageButtons::Ok, MessageIcon::Exclamation}));
+    EXPECT_EQ(boxes.shown[1], plainBox("Done."));
+    EXPECT_EQ(boxes.rowsWhileOpen, (std::vector<std::pair<int, int>>{{1, 1}}));
+    EXPECT_EQ(form.results().rowCount(), 1);
+    EXPECT_EQ(form.results().value(0), "x");
 }
 
 // The folder would fail at once if read, and the window would show that in an error box; so the
