@@ -37,6 +37,13 @@ for file in "$doc/copyright" "$doc/changelog.gz" "$metainfo" \
     [[ -f $file ]] || fail "the package holds no ${file#"$root"}"
 done
 
+# Compressed as Debian does it, so that the package's bytes do not change with the build time: no
+# time stamp (bytes 4 to 7 of a gzip header) and the best compression (2 in byte 8).
+while read -r file; do
+    header=$(od -An -tu1 -j4 -N5 "$file" | tr -s ' ')
+    [[ $header == " 0 0 0 0 2" ]] || fail "${file#"$root"} has the gzip header bytes$header"
+done < <(find "$root" -name '*.gz')
+
 # Lintian reads a copyright file as machine-readable only when its first line says so.
 dep5=https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
 [[ $(head -n 1 "$doc/copyright") == "Format: $dep5" ]] ||
