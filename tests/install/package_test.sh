@@ -21,7 +21,7 @@ fail() {
 
 "$cpack" --config "$build/CPackConfig.cmake" -B "$work" -G DEB >"$work/cpack.log" 2>&1 ||
     fail "cpack: $(cat "$work/cpack.log")"
-deb=$work/tagmill_${version}_amd64.deb
+deb=$work/tagmill_${version}_$(dpkg --print-architecture).deb
 [[ -f $deb ]] || fail "no $deb: $(ls "$work")"
 
 # No configuration or environment of the user's may hide a tag.
