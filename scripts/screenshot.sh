@@ -4,6 +4,10 @@
 # (answering No to opening the folder), ticks "Include filename in extraction results", presses
 # "Start Extracting", and takes the window's picture.
 #
+# The file list and the results show the samples' full paths, so the program runs from a copy of
+# its installed folder in /opt/tagmill (made through sudo when not root, removed at the end): the
+# picture shows that folder, never the folder this machine builds in.
+#
 #   scripts/screenshot.sh [OUTPUT.png]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,19 +16,28 @@ output=${1:-$top/docs/tagmill.png}
 "$top/scripts/deps.sh" x11-apps netpbm
 "$top/scripts/build.sh" >/dev/null # the samples beside the program must be today's
 
+programs=/opt/tagmill
+# A folder already there may be someone's; it is neither used nor removed.
+[[ ! -e $programs ]] || { echo "$programs is in the way" >&2; exit 1; }
+as_root=()
+[[ $(id -u) -eq 0 ]] || as_root=(sudo)
+
 scratch=$(mktemp -d)
 display=:$((100 + RANDOM % 400))
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
-    kill "$program" "$xvfb" 2>/dev/null || true
+    kill "${program:-}" "$xvfb" 2>/dev/null || true
     rm -rf "$scratch"
+    "${as_root[@]}" rm -rf "$programs"
 }
 trap cleanup EXIT
+cmake --install "$top/build" --prefix "$scratch/prefix" >/dev/null
+"${as_root[@]}" cp -r "$scratch/prefix/lib/tagmill" "$programs"
 export DISPLAY=$display HOME=$scratch XDG_CONFIG_HOME=$scratch/.config
 sleep 1
 
-"$top/build/bin/tagmill" &
+"$programs/tagmill" &
 program=$!
 
 # Waits for a window of this title and gives its id.

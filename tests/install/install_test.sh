@@ -34,7 +34,7 @@ for file in x/o.cjs HAND-M.CUR drag.ico; do
     cmp "$source/$file" "$programs/$file" || fail "the installed $file differs"
 done
 
-desktop=$prefix/share/applications/tagmill.desktop
+desktop=$prefix/share/applications/example.veldcraft.tagmill.desktop
 desktop-file-validate "$desktop" || fail "$desktop is not valid"
 for line in Exec=tagmill Icon=tagmill StartupWMClass=tagmill; do
     grep -qx "$line" "$desktop" || fail "$desktop has no line $line"
