@@ -33,7 +33,7 @@ QString applicationTitle(const QString& productName) {
 // Qt adds the display name to a caption that does not end with it; "Tagmill" does.
 void nameApplication() {
     QGuiApplication::setApplicationDisplayName(ProductName);
-    QGuiApplication::setDesktopFileName(QStringLiteral("tagmill"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.veldcraft.tagmill"));
 }
 
 } // namespace tagmill

@@ -9,7 +9,7 @@ namespace tagmill {
 QString applicationTitle(const QString& productName);
 
 /// Names the running program for the desktop: task lists and menus show "Tagmill", and find its
-/// desktop entry tagmill.desktop. Window captions stay as they are.
+/// desktop entry example.veldcraft.tagmill.desktop. Window captions stay as they are.
 void nameApplication();
 
 } // namespace tagmill

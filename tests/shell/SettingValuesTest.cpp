@@ -79,7 +79,7 @@ TEST(ApplicationTitle, TheDesktopListsTheProgramAsTagmill) {
     const QString organisation = QCoreApplication::organizationName();
     nameApplication();
     EXPECT_EQ(QGuiApplication::applicationDisplayName().toStdString(), "Tagmill");
-    EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "tagmill");
+    EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "example.veldcraft.tagmill");
     EXPECT_EQ(QCoreApplication::applicationName(), name);
     EXPECT_EQ(QCoreApplication::organizationName(), organisation);
 }
