@@ -35,9 +35,10 @@ const QString ListFileFormat =
 } // namespace
 
 FileListCommands::FileListCommands(CommandContext& context, EntryListModel& files, ReportView& view,
-                                   WorkQueue& loader, QString programFolder)
+                                   WorkQueue& loader, QString programFolder,
+                                   detail::FolderCalls& folderCalls)
     : m_context(context), m_files(files), m_view(view), m_loader(loader),
-      m_programFolder(std::move(programFolder)) {
+      m_programFolder(std::move(programFolder)), m_folderCalls(folderCalls) {
     // Dragging an entry only moves it: the list neither starts a drag of its own nor scrolls
     // by itself; scrolling follows the pointer's height on the screen instead.
     m_view.setDragEnabled(false);
@@ -88,11 +89,12 @@ void FileListCommands::PushButton5_Click() {
 void FileListCommands::scanFolder(const QString& folder, const QString& pattern) {
     EntryListModel& files = m_files;
     CommandContext& context = m_context;
+    detail::FolderCalls& calls = m_folderCalls;
     m_loader.start(
-        [&files, folder, pattern](WorkQueue::Output& output) {
-            FolderScan(output.stopToken()).addFilesBelow(folder, pattern, [&](QStringList paths) {
-                output.add(files, std::move(paths));
-            });
+        [&files, &calls, folder, pattern](WorkQueue::Output& output) {
+            FolderScan(output.stopToken(), calls)
+                .addFilesBelow(folder, pattern,
+                               [&](QStringList paths) { output.add(files, std::move(paths)); });
         },
         reportsAt(m_context.folderScanTrap(), ScanLine),
         [&context] {
@@ -151,8 +153,9 @@ void FileListCommands::ListView1_OLEDragDrop(const QMimeData& data) {
     for (const QUrl& url : data.urls())
         dropped.append(url.toLocalFile());
     EntryListModel& files = m_files;
+    detail::FolderCalls& calls = m_folderCalls;
     m_loader.start(
-        [&files, dropped](WorkQueue::Output& output) {
+        [&files, &calls, dropped](WorkQueue::Output& output) {
             for (const QString& path : dropped) {
                 if (output.stopToken().stop_requested())
                     return;
@@ -160,7 +163,7 @@ void FileListCommands::ListView1_OLEDragDrop(const QMimeData& data) {
                     output.add(files, {path});
                     continue;
                 }
-                FolderScan(output.stopToken())
+                FolderScan(output.stopToken(), calls)
                     .addFilesBelow(path, EveryFilePattern,
                                    [&](QStringList paths) { output.add(files, std::move(paths)); });
             }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lists/FolderScan.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,9 +18,11 @@ class ReportView;
 /// removing them, emptying the list and moving entries by dragging.
 class FileListCommands {
 public:
-    /// programFolder holds drag.ico, the pointer shown while an entry is moved.
+    /// programFolder holds drag.ico, the pointer shown while an entry is moved. Folders are
+    /// scanned through folderCalls, the system's own but in tests.
     FileListCommands(CommandContext& context, EntryListModel& files, ReportView& view,
-                     WorkQueue& loader, QString programFolder);
+                     WorkQueue& loader, QString programFolder,
+                     detail::FolderCalls& folderCalls = detail::systemFolderCalls());
 
     void PushButton1_Click();  ///< Add XML Files
     void PushButton5_Click();  ///< Add All XML Files In Folder
@@ -50,6 +54,7 @@ private:
     ReportView& m_view;
     WorkQueue& m_loader;
     const QString m_programFolder;
+    detail::FolderCalls& m_folderCalls;
     bool m_held = false; // a mouse button is down on the list
     int m_dragRow = -1;  // the entry being moved
 };

@@ -16,9 +16,10 @@ namespace tagmill {
 
 using platform::Pointer;
 
-Form1::Form1(platform::Desktop desktop, QString programFolder, QWidget* parent)
+Form1::Form1(platform::Desktop desktop, QString programFolder, detail::FolderCalls& folderCalls,
+             QWidget* parent)
     : QWidget(parent), m_desktop(desktop), m_programFolder(std::move(programFolder)),
-      m_settings(desktop.settings), m_pointer(desktop.pointers, *this),
+      m_folderCalls(folderCalls), m_settings(desktop.settings), m_pointer(desktop.pointers, *this),
       m_context(desktop, m_settings, m_applicationTitle, m_pointer) {
     buildControls();
 }

@@ -3,6 +3,7 @@
 #include "engine/ExtractionRun.h"
 #include "engine/ResultsTable.h"
 #include "lists/EntryListModel.h"
+#include "lists/FolderScan.h"
 #include "platform/Desktop.h"
 #include "shell/CommandContext.h"
 #include "shell/Settings.h"
@@ -33,8 +34,11 @@ class TagListCommands;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    /// programFolder holds the skin x/o.cjs, the hand pointer HAND-M.CUR and drag.ico.
-    Form1(platform::Desktop desktop, QString programFolder, QWidget* parent = nullptr);
+    /// programFolder holds the skin x/o.cjs, the hand pointer HAND-M.CUR and drag.ico. Folders
+    /// are scanned through folderCalls, the system's own but in tests.
+    Form1(platform::Desktop desktop, QString programFolder,
+          detail::FolderCalls& folderCalls = detail::systemFolderCalls(),
+          QWidget* parent = nullptr);
     ~Form1() override;
 
     /// The opening sequence: restores the saved state and shows the window, centred. A close
@@ -109,6 +113,7 @@ private:
 
     platform::Desktop m_desktop;
     const QString m_programFolder;
+    detail::FolderCalls& m_folderCalls;
     Settings m_settings;
     QString m_applicationTitle;
     WindowPointer m_pointer;

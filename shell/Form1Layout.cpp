@@ -125,8 +125,8 @@ void Form1::buildControls() {
     buildLists();
     buildFrames();
     buildPushButtons();
-    m_fileListCommands = std::make_unique<FileListCommands>(m_context, m_files, *m_listView1,
-                                                            m_fileLoader, m_programFolder);
+    m_fileListCommands = std::make_unique<FileListCommands>(
+        m_context, m_files, *m_listView1, m_fileLoader, m_programFolder, m_folderCalls);
     m_tagListCommands =
         std::make_unique<TagListCommands>(m_context, m_tags, *m_listView3, m_tagLoader);
     m_resultsOutputCommands =

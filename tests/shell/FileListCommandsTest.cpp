@@ -1,4 +1,5 @@
 #include "CommandsFixture.h"
+#include "ScriptedListings.h"
 
 #include "shell/FileListCommands.h"
 
@@ -204,6 +205,38 @@ TEST_F(FileListCommandsTest, ClearAndDoubleClickAreRefusedWhileBusy) {
     EXPECT_TRUE(entries().isEmpty());
     m_commands.ListView1_DblClick();
     EXPECT_TRUE(shown().empty());
+}
+
+// A scan that fails in a way no folder listing foresees (memory running out in an enormous
+// tree) is reported with the scan's own location, and the window goes on: the hourglass goes,
+// and what was found before stays.
+TEST_F(FileListCommandsTest, AFailedScanIsReportedAtTheScansLocation) {
+    makeTree();
+    ScriptedListings listings;
+    listings.marked = "/a/b";
+    listings.throws = true;
+    FileListCommands commands{m_context, m_list, m_view, m_loader, "/opt/tagmill", listings};
+    const QString box = "std::bad_alloc\r\nin Hollowfen2021/08/31.AddFolder.GetSubDirectories2016 "
+                        "at line 100\r\rPlease email screenshot of this message to "
+                        "support@veldcraft.example";
+
+    m_desktop.inputs.answers = {"xml"};
+    m_desktop.files.answers = {{m_files.path()}};
+    commands.PushButton5_Click();
+    finishLoading();
+    ASSERT_EQ(shown().size(), 1u);
+    EXPECT_EQ(shown()[0].title, "Application Error");
+    EXPECT_EQ(shown()[0].text, box);
+    EXPECT_EQ(m_pointer.current(), Pointer::Arrow);
+    EXPECT_EQ(relativeEntries(), QStringList({"/top.xml", "/a/1.XML", "/c/4.xml"}));
+
+    m_list.clear();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(pathOf("a")), QUrl::fromLocalFile(pathOf("c"))});
+    commands.ListView1_OLEDragDrop(data);
+    finishLoading();
+    ASSERT_EQ(shown().size(), 2u);
+    EXPECT_EQ(shown()[1].text, box);
 }
 
 TEST_F(FileListCommandsTest, DropAddsFilesAsTheyAreAndScansFoldersForEveryFile) {

@@ -20,8 +20,8 @@ namespace tagmill {
 class FormFixture : public ::testing::Test {
 protected:
     /// Makes the window and runs its opening sequence.
-    Form1& open() {
-        m_form = std::make_unique<Form1>(m_desktop.desktop(), m_programFolder.path());
+    Form1& open(detail::FolderCalls& folderCalls = detail::systemFolderCalls()) {
+        m_form = std::make_unique<Form1>(m_desktop.desktop(), m_programFolder.path(), folderCalls);
         m_form->Form_Load();
         return *m_form;
     }
