@@ -1,7 +1,5 @@
 #include "cli/Destination.h"
 
-#include "output/AtomicSave.h"
-
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -57,7 +55,7 @@ Destination::Destination(const std::optional<QString>& path)
     : m_name(path.value_or(QStringLiteral("standard output"))),
       m_device(std::make_unique<Device>(*this)) {
     if (path)
-        m_file = outputFile(*path);
+        m_file = std::make_unique<ReplacingFile>(*path);
     else
         m_streams = !isRegularFile(STDOUT_FILENO);
     // The rows come gathered already; through a buffer of the standard library's each write
@@ -71,10 +69,10 @@ int Destination::watchedDescriptor() const {
 }
 
 bool Destination::open() {
-    // Unbuffered: every write reaches the file at once, so a failing one is seen when it
-    // happens and never left to a flush at the end.
-    if (m_file && !m_file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        fail(m_file->errorString());
+    if (!m_file)
+        return true;
+    if (const QString reason = m_file->open(); !reason.isEmpty())
+        fail(reason);
     return ok();
 }
 
@@ -136,8 +134,10 @@ bool Destination::finish() {
         return ok();
     }
     // A file not put in place is thrown away with its device, and the earlier one stays.
-    if (ok() && !finishOutputFile(*m_file))
-        fail(m_file->errorString());
+    if (!ok())
+        return false;
+    if (const QString reason = m_file->commit(); !reason.isEmpty())
+        fail(reason);
     return ok();
 }
 
@@ -164,9 +164,9 @@ bool Destination::writeAll(const char* data, std::size_t size) {
     // A write that stops short (the disk filled up) gives its reason only when the rest is
     // tried again.
     while (size > 0) {
-        const qint64 written = m_file->write(data, qint64(size));
+        const qint64 written = m_file->device().write(data, qint64(size));
         if (written <= 0) {
-            fail(m_file->errorString());
+            fail(m_file->device().errorString());
             break;
         }
         data += written;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QFileDevice>
+#include "output/ReplacingFile.h"
+
 #include <QIODevice>
 #include <QString>
 
@@ -13,16 +14,15 @@
 
 namespace tagmill::cli {
 
-/// Where the output goes: standard output, or a file that takes the output's place only once
-/// every byte of it is written, so that an earlier file of that name stays whole if anything
-/// fails. A device or a pipe named as the file is written to directly. The first failure is
-/// kept; nothing is written after it.
+/// Where the output goes: standard output, or a file replaced whole (see ReplacingFile), so
+/// that an earlier file of that name stays whole if anything fails. The first failure is kept;
+/// nothing is written after it.
 class Destination {
 public:
     /// Standard output when no path is given.
     explicit Destination(const std::optional<QString>& path);
 
-    /// Prepares the file for writing; false when it cannot be written.
+    /// Prepares the file for writing; false when it cannot be written, before anything is.
     bool open();
     /// Writes the bytes and clears them; false once any write has failed.
     bool write(std::string& bytes);
@@ -59,7 +59,7 @@ private:
     void failStandardOutput();
 
     QString m_name;
-    std::unique_ptr<QFileDevice> m_file; // none for standard output
+    std::unique_ptr<ReplacingFile> m_file; // none for standard output
     std::unique_ptr<QIODevice> m_device;
     QString m_error;
     bool m_streams = false;

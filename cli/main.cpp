@@ -7,6 +7,7 @@
 #include "cli/RowOutput.h"
 #include "cli/RunEvents.h"
 #include "engine/ExtractionRun.h"
+#include "output/ReplacingFile.h"
 #include "output/spreadsheet/Workbook.h"
 #include "platform/MemoryReuse.h"
 
@@ -125,18 +126,24 @@ private:
     int m_saved;
 };
 
-WorkbookOutcome writeQuietly(const ResultsSnapshot& table, const QString& path) {
+WorkbookOutcome writeQuietly(const ResultsSnapshot& table, ReplacingFile& file) {
     const QuietStandardError quiet;
-    return writeWorkbook(table, path);
+    return writeWorkbook(table, file);
 }
 
 // Writes the rows of the run to a workbook; 1 when any file failed, when the workbook could
-// not be written, or when it could not hold everything.
+// not be written, or when it could not hold everything. A workbook that cannot be written is
+// refused before any file is searched.
 int searchIntoWorkbook(const CommandLine& line, const RunInput& input, const QString& path) {
+    ReplacingFile file(path);
+    if (const QString reason = file.open(ReplacingFile::Writing::ByName); !reason.isEmpty()) {
+        reportError(path, reason);
+        return 1;
+    }
     WorkbookRows rows;
     const bool anyFailure = extract(input, -1, rows, [] { return true; });
     const WorkbookOutcome outcome =
-        writeQuietly(ResultsSnapshot(line.withFilename, rows.rows), path);
+        writeQuietly(ResultsSnapshot(line.withFilename, rows.rows), file);
     if (!outcome.failure.isEmpty()) {
         std::fprintf(stderr, "tagmill-cli: %s\n", outcome.failure.toUtf8().constData());
         return 1;

@@ -1,17 +1,14 @@
 #include "shell/ResultsOutputCommands.h"
 
 #include "engine/ResultsTable.h"
-#include "output/AtomicSave.h"
 #include "output/ClipboardText.h"
 #include "output/DelimitedText.h"
+#include "output/ReplacingFile.h"
 #include "output/spreadsheet/Workbook.h"
 #include "output/TextReport.h"
 #include "shell/CommandContext.h"
 #include "shell/WorkQueue.h"
 #include "textio/FileReaders.h"
-
-#include <QDir>
-#include <QTemporaryDir>
 
 namespace tagmill {
 
@@ -32,17 +29,6 @@ const QString NoSpreadsheetForFeature =
     QStringLiteral("No spreadsheet program is installed on this computer. You need to have one "
                    "installed to use this feature.");
 
-// Where a workbook is written before the spreadsheet program takes it: a new folder only the
-// user can read, under a name nobody can guess. It stays for the program to read.
-struct WorkbookFolder {
-    WorkbookFolder() : folder(QDir::tempPath() + QStringLiteral("/tagmill-XXXXXX")) {
-        folder.setAutoRemove(false);
-    }
-    QString workbookPath() const { return folder.filePath(QStringLiteral("Results.xlsx")); }
-
-    QTemporaryDir folder;
-};
-
 // A job on the work queue must not throw: a failure no writer foresees (memory, a thread that
 // cannot start) becomes a description, reported like any other.
 template <typename Work> QString unforeseenFailureOf(Work&& work) {
@@ -59,6 +45,14 @@ template <typename Work> QString unforeseenFailureOf(Work&& work) {
 ResultsOutputCommands::ResultsOutputCommands(CommandContext& context, ResultsTable& results,
                                              WorkQueue& queue)
     : m_context(context), m_results(results), m_queue(queue) {}
+
+// A program that has ended has read its workbook; the workbooks of programs still running, or
+// opened by the desktop's opener, whose process is not known, wait for the next start.
+ResultsOutputCommands::~ResultsOutputCommands() {
+    for (const auto& [path, process] : m_opened)
+        if (m_context.desktop.spreadsheet.hasEnded(process))
+            m_workbooks.remove(path);
+}
 
 void ResultsOutputCommands::PushButton6_Click() {
     ErrorTrap trap = m_context.errorTrap("PushButton6_Click");
@@ -130,7 +124,7 @@ void ResultsOutputCommands::saveInBackground(const QString& path, Writer writer,
          table = m_results.snapshot()](WorkQueue::Output& output) {
             std::optional<QString> failure;
             const QString unforeseen = unforeseenFailureOf([&] {
-                failure = saveAtomically(
+                failure = replaceFile(
                     path, [&](QIODevice& file) { return writer(table, file, output.stopToken()); },
                     output.stopToken());
             });
@@ -189,34 +183,43 @@ bool ResultsOutputCommands::IsExcelInstalled() const {
 }
 
 void ResultsOutputCommands::openInSpreadsheet() {
-    CommandContext& context = m_context;
+    const WorkbookFolder::NewWorkbook workbook = m_workbooks.newWorkbook();
     m_queue.start(
-        [&context, table = m_results.snapshot()](WorkQueue::Output& output) {
-            const WorkbookFolder folder;
-            const QString path = folder.workbookPath();
-            WorkbookOutcome outcome;
-            if (!folder.folder.isValid())
-                outcome.failure = folder.folder.path() + ": " + folder.folder.errorString();
-            else if (const QString unforeseen = unforeseenFailureOf(
-                         [&] { outcome = writeWorkbook(table, path, output.stopToken()); });
-                     !unforeseen.isEmpty())
-                outcome.failure = path + ": " + unforeseen;
-            const bool written = folder.folder.isValid() && outcome.failure.isEmpty() &&
-                                 !output.stopToken().stop_requested();
-            if (!written)
-                QDir(folder.folder.path()).removeRecursively();
-            output.post([&context, outcome, path, written] {
-                ErrorTrap trap = context.errorTrap("PushButton22_Click");
-                if (!outcome.failure.isEmpty())
-                    trap.report(106, outcome.failure);
-                if (!outcome.notFitted.isEmpty())
-                    trap.report(106, outcome.notFitted);
-                if (written && !context.desktop.spreadsheet.openAsNew(path))
-                    trap.report(108, "The spreadsheet program could not be started for " + path);
-                trap.step(110, [&] { context.pointer.set(Pointer::Arrow); });
-            });
+        [this, workbook, table = m_results.snapshot()](WorkQueue::Output& output) {
+            const QString& path = workbook.path;
+            WorkbookOutcome outcome{workbook.failure, {}};
+            if (!path.isEmpty()) {
+                const QString unforeseen = unforeseenFailureOf(
+                    [&] { outcome = writeWorkbook(table, path, output.stopToken()); });
+                if (!unforeseen.isEmpty())
+                    outcome.failure = path + ": " + unforeseen;
+            }
+            const bool written = outcome.failure.isEmpty() && !output.stopToken().stop_requested();
+            if (!path.isEmpty() && !written)
+                m_workbooks.remove(path);
+            output.post([this, path, outcome, written] { handOver(path, outcome, written); });
         },
         reportsAt(m_context.errorTrap("PushButton22_Click"), 106));
+}
+
+// A workbook no program took is not needed by anyone.
+void ResultsOutputCommands::handOver(const QString& path, const WorkbookOutcome& outcome,
+                                     bool written) {
+    ErrorTrap trap = m_context.errorTrap("PushButton22_Click");
+    if (!outcome.failure.isEmpty())
+        trap.report(106, outcome.failure);
+    if (!outcome.notFitted.isEmpty())
+        trap.report(106, outcome.notFitted);
+    if (written) {
+        const platform::OpenedWorkbook opened = m_context.desktop.spreadsheet.openAsNew(path);
+        if (!opened.started) {
+            trap.report(108, "The spreadsheet program could not be started for " + path);
+            m_workbooks.remove(path);
+        } else if (opened.process) {
+            m_opened.emplace_back(path, *opened.process);
+        }
+    }
+    trap.step(110, [&] { m_context.pointer.set(Pointer::Arrow); });
 }
 
 } // namespace tagmill

@@ -1,8 +1,8 @@
 #include "output/spreadsheet/Workbook.h"
 
+#include "output/ReplacingFile.h"
 #include "output/spreadsheet/CellText.h"
 #include "output/spreadsheet/NotFitted.h"
-#include "output/spreadsheet/ReplacingFile.h"
 #include "output/spreadsheet/SheetLimits.h"
 
 #include <xlsxwriter.h>
@@ -167,9 +167,15 @@ WorkbookOutcome failure(const QString& path, const QString& reason) {
 WorkbookOutcome writeWorkbook(const ResultsSnapshot& table, const QString& path,
                               std::stop_token stop) {
     ReplacingFile file(path);
-    if (const QString reason = file.create(); !reason.isEmpty())
+    if (const QString reason = file.open(ReplacingFile::Writing::ByName); !reason.isEmpty())
         return failure(path, reason);
-    Sheet sheet(file.tempName(), sheetXmlBound(table) > kZip32Limit);
+    return writeWorkbook(table, file, stop);
+}
+
+WorkbookOutcome writeWorkbook(const ResultsSnapshot& table, ReplacingFile& file,
+                              std::stop_token stop) {
+    const QString& path = file.path();
+    Sheet sheet(file.fileName(), sheetXmlBound(table) > kZip32Limit);
     if (!sheet.isOpen())
         return failure(path, libraryReason(LXW_ERROR_MEMORY_MALLOC_FAILED));
 
@@ -189,7 +195,7 @@ WorkbookOutcome writeWorkbook(const ResultsSnapshot& table, const QString& path,
         return failure(path, closingReason(closing, systemError));
     if (stop.stop_requested())
         return {};
-    if (const QString reason = file.putInPlace(); !reason.isEmpty())
+    if (const QString reason = file.commit(); !reason.isEmpty())
         return failure(path, reason);
     return {{}, filler.notFitted().text()};
 }

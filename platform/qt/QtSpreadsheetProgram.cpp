@@ -5,6 +5,9 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <cerrno>
+#include <csignal>
+
 namespace tagmill::platform {
 
 namespace {
@@ -40,11 +43,20 @@ bool QtSpreadsheetProgram::isInstalled() {
 
 // "-n" opens the workbook as a template: a new, untitled document the user saves where they
 // like, while the file we wrote stays as it is.
-bool QtSpreadsheetProgram::openAsNew(const QString& path) {
-    if (const QString program = libreOffice(); !program.isEmpty())
-        return QProcess::startDetached(program,
-                                       {QStringLiteral("--norestore"), QStringLiteral("-n"), path});
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+OpenedWorkbook QtSpreadsheetProgram::openAsNew(const QString& path) {
+    if (const QString program = libreOffice(); !program.isEmpty()) {
+        qint64 process = 0;
+        if (!QProcess::startDetached(
+                program, {QStringLiteral("--norestore"), QStringLiteral("-n"), path}, {}, &process))
+            return {};
+        return {true, process};
+    }
+    return {QDesktopServices::openUrl(QUrl::fromLocalFile(path)), std::nullopt};
+}
+
+// A detached process is no child of ours: its parent reaps it, and then the id is gone.
+bool QtSpreadsheetProgram::hasEnded(qint64 process) {
+    return ::kill(pid_t(process), 0) != 0 && errno == ESRCH;
 }
 
 } // namespace tagmill::platform

@@ -8,7 +8,8 @@ namespace tagmill::platform {
 class QtSpreadsheetProgram : public SpreadsheetProgram {
 public:
     bool isInstalled() override;
-    bool openAsNew(const QString& path) override;
+    OpenedWorkbook openAsNew(const QString& path) override;
+    bool hasEnded(qint64 process) override;
 };
 
 } // namespace tagmill::platform

@@ -1,5 +1,6 @@
 // Tagmill: pulls values out of many XML or text files at once.
 
+#include "output/WorkbookFolder.h"
 #include "platform/MemoryReuse.h"
 #include "platform/qt/EndSignals.h"
 #include "platform/qt/QtDesktop.h"
@@ -14,6 +15,7 @@
 
 int main(int argc, char** argv) {
     tagmill::platform::keepFreedMemoryForReuse();
+    tagmill::removeLeftWorkbooks();
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     tagmill::nameApplication();

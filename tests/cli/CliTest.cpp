@@ -10,6 +10,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -19,6 +20,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "TempFiles.h"
@@ -712,9 +714,9 @@ TEST_F(Cli, AnOutputThatCannotBeOpenedStopsTheRun) {
     };
     const Case cases[] = {
         {absent, "No such file or directory"},
-        {folder, "Filename refers to a directory"},
+        {folder, "Is a directory"},
     };
-    for (const QString& format : EveryFormat) {
+    for (const QString& format : EveryFormat + QStringList{"xlsx"}) {
         for (const Case& c : cases) {
             const QStringList arguments{"--tag",    "v",      "--format", format,
                                         "--output", c.target, file};
@@ -755,6 +757,101 @@ TEST_F(Cli, APipeNamedAsTheOutputIsWrittenToAndStaysAPipe) {
         EXPECT_TRUE(r.err.isEmpty());
         EXPECT_EQ(QByteArray(bytes, std::max<ssize_t>(size, 0)), runCli(arguments).out);
         ASSERT_TRUE(isPipe(pipe));
+    }
+}
+
+// Every way of writing the output: each format, and the file list.
+QList<QStringList> everyOutput(const QString& file) {
+    QList<QStringList> outputs;
+    for (const QString& format : EveryFormat + QStringList{"xlsx"})
+        outputs.append({"--option", "2", "--tag", "v", "--format", format, file});
+    outputs.append({"--files", file});
+    return outputs;
+}
+
+// Like /dev/null, made for the test: the system's own nodes are never written.
+TEST_F(Cli, ADeviceNamedAsTheOutputIsWrittenToAndStaysADevice) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "making a device node needs root";
+    const QString file = write("a.xml", "<v>1</v>");
+    const QString node = pathOf("null");
+    ASSERT_EQ(::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    for (const QStringList& arguments : everyOutput(file)) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const Result r = runCli(arguments + QStringList{"--output", node});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        struct stat status {};
+        ASSERT_EQ(::lstat(QFile::encodeName(node).constData(), &status), 0);
+        EXPECT_TRUE(S_ISCHR(status.st_mode));
+        EXPECT_EQ(status.st_rdev, makedev(1, 3));
+        EXPECT_EQ(
+            QDir(m_dir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            (QStringList{"a.xml", "null"}));
+    }
+}
+
+TEST_F(Cli, LinksAreWrittenThroughAndPermissionsKept) {
+    const QString file = write("a.xml", "<v>1</v>");
+    make({"real/"});
+    const QString target = write("real/out", "earlier");
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    ASSERT_EQ(::symlink("real/out", QFile::encodeName(pathOf("relative")).constData()), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(pathOf("relative")).constData(),
+                        QFile::encodeName(pathOf("chain")).constData()),
+              0);
+    for (const QStringList& arguments : everyOutput(file)) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const Result r = runCli(arguments + QStringList{"--output", pathOf("chain")});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        if (!arguments.contains("xlsx"))
+            EXPECT_EQ(read(target), runCli(arguments).out);
+        else
+            EXPECT_TRUE(read(target).startsWith("PK"));
+        EXPECT_EQ(QFileInfo(pathOf("chain")).symLinkTarget(), pathOf("relative"));
+        EXPECT_EQ(QFileInfo(pathOf("relative")).symLinkTarget(), target);
+        struct stat status {};
+        ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, 0640u);
+        EXPECT_EQ(
+            QDir(pathOf("real")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"out"});
+    }
+}
+
+// Folder permissions bind only users other than root: the runner runs as nobody. The list
+// ends with a missing file, whose message would show that the run searched.
+TEST_F(Cli, AnOutputInAReadOnlyFolderIsRefusedBeforeAnyFileIsSearched) {
+    const QString file = write("a.xml", "<v>1</v>");
+    make({"read-only/"});
+    const QString earlier = write("read-only/out", "earlier");
+    const QString readOnly = pathOf("read-only");
+    for (const QString& path : {m_dir.path(), readOnly})
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0555), 0);
+    const QStringList unprivileged{"--reuid=65534", "--regid=65534", "--clear-groups", TAGMILL_CLI};
+    for (const QString& target : {readOnly + "/new", earlier}) {
+        for (const QStringList& arguments : everyOutput(file)) {
+            const QStringList line =
+                arguments + QStringList{pathOf("missing.xml"), "--output", target};
+            SCOPED_TRACE(line.join(' ').toStdString());
+            QProcess process;
+            if (::geteuid() == 0)
+                process.start("setpriv", unprivileged + line);
+            else
+                process.start(TAGMILL_CLI, line);
+            ASSERT_TRUE(process.waitForFinished(60000));
+            EXPECT_EQ(process.exitCode(), 1);
+            EXPECT_EQ(process.readAllStandardError(),
+                      "tagmill-cli: " + target.toUtf8() + ": Permission denied\n");
+            EXPECT_EQ(process.readAllStandardOutput(), "");
+            EXPECT_EQ(
+                QDir(readOnly).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                QStringList{"out"});
+            EXPECT_EQ(read(earlier), "earlier");
+        }
     }
 }
 

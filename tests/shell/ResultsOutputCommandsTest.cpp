@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
 #include <sys/resource.h>
 
 #include "../QtPrinters.h"
@@ -59,6 +60,8 @@ using Command = void (ResultsOutputCommands::*)();
 class ResultsOutputCommandsTest : public ::testing::Test, protected ScriptedContext {
 protected:
     ResultsOutputCommandsTest() {
+        // The workbooks go below a runtime folder of the test's own.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
         // The worked example: the unticked row holds the longest result.
         m_results.resetColumns(true);
         m_results.appendValues("a.xml", batchOf({"12"}));
@@ -104,6 +107,7 @@ protected:
     }
 
     ResultsTable m_results;
+    QTemporaryDir m_runtime;
     QTemporaryDir m_dir;
     WorkQueue m_queue;
     ResultsOutputCommands m_commands{m_context, m_results, m_queue};
@@ -301,16 +305,16 @@ const Message noProgramForFeature{"Tagmill",
                                   "to have one installed to use this feature.",
                                   MessageButtons::Ok, MessageIcon::None};
 
-// The workbook handed to the spreadsheet program, checked and then removed with its folder.
+// The start of the workbook handed to the spreadsheet program, checked to be in a private
+// folder of the runtime folder.
 QByteArray takeWorkbook(const QString& path) {
-    const QFileInfo folder(QFileInfo(path).absolutePath());
+    const QFileInfo folder(QFileInfo(QFileInfo(path).absolutePath()).absolutePath());
     EXPECT_TRUE(folder.fileName().startsWith("tagmill-")) << folder.filePath().toStdString();
+    EXPECT_EQ(folder.absolutePath(), qEnvironmentVariable("XDG_RUNTIME_DIR"));
     EXPECT_EQ(folder.permissions() & 0x0077, 0) << "only the user may read the folder";
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray start = file.read(2);
-    QDir(folder.filePath()).removeRecursively();
-    return start;
+    return file.read(2);
 }
 
 TEST_F(ResultsOutputCommandsTest, WithoutASpreadsheetProgramBothMessagesShowAndNothingElse) {
@@ -358,13 +362,12 @@ TEST_F(ResultsOutputCommandsTest, WhatTheSheetCannotHoldAndAProgramThatWillNotSt
                            "Form1.PushButton22_Click", 106),
                   errorBox("The spreadsheet program could not be started for " + path,
                            "Form1.PushButton22_Click", 108)}));
-    takeWorkbook(path);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(path).absolutePath())) << "no program needs it";
     EXPECT_EQ(m_pointer.current(), Pointer::Arrow);
 }
 
 // The workbook that cannot be written is reported once, and neither opened nor left behind.
 TEST_F(ResultsOutputCommandsTest, AWorkbookOnAFullDiskIsReportedOnceAndNotOpened) {
-    const QStringList before = QDir::temp().entryList({"tagmill-*"}, QDir::Dirs);
     {
         FileSizeLimit limit(1000);
         m_commands.PushButton22_Click();
@@ -372,15 +375,58 @@ TEST_F(ResultsOutputCommandsTest, AWorkbookOnAFullDiskIsReportedOnceAndNotOpened
     }
     ASSERT_EQ(shown().size(), 1u);
     const QRegularExpression expected(
-        "^" + QRegularExpression::escape(QDir::tempPath()) +
-        "/tagmill-\\w+/Results\\.xlsx: Zip generic error ZIP_ERRNO while creating the xlsx file. "
+        "^" + QRegularExpression::escape(m_runtime.path()) +
+        "/tagmill-\\w+/1/Results\\.xlsx: Zip generic error ZIP_ERRNO while creating the xlsx file. "
         "System error: File too large\\.\r\nin Gleaner2021/08/31\\.Form1\\.PushButton22_Click "
         "at line 106\r\r");
     EXPECT_TRUE(expected.match(shown()[0].text).hasMatch()) << shown()[0].text.toStdString();
     EXPECT_EQ(shown()[0].title, "Application Error");
     EXPECT_TRUE(m_desktop.spreadsheet.opened.isEmpty());
-    EXPECT_EQ(QDir::temp().entryList({"tagmill-*"}, QDir::Dirs), before);
+    const QStringList folders = QDir(m_runtime.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(folders.size(), 1);
+    EXPECT_EQ(QDir(m_runtime.filePath(folders[0]))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"lock"})
+        << "the workbook's folder goes with it";
     EXPECT_EQ(m_pointer.current(), Pointer::Arrow);
+}
+
+// At close, a workbook whose program has ended was read and goes; one whose program still
+// runs, or was opened by the desktop's opener with no process to watch, waits for the next start.
+TEST_F(ResultsOutputCommandsTest, AtTheEndTheWorkbooksOfEndedProgramsGo) {
+    auto commands = std::make_unique<ResultsOutputCommands>(m_context, m_results, m_queue);
+    for (const bool givesProcess : {true, true, false}) {
+        m_desktop.spreadsheet.givesProcess = givesProcess;
+        commands->PushButton22_Click();
+        finishWriting();
+    }
+    const QStringList& opened = m_desktop.spreadsheet.opened;
+    ASSERT_EQ(opened.size(), 3);
+    m_desktop.spreadsheet.ended = {1000};
+    commands.reset();
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(opened[0]).absolutePath()));
+    EXPECT_EQ(takeWorkbook(opened[1]), "PK");
+    EXPECT_EQ(takeWorkbook(opened[2]), "PK");
+}
+
+// The window's saves write through links to the file they name, and keep its permissions.
+TEST_F(ResultsOutputCommandsTest, SavesWriteThroughLinksAndKeepPermissions) {
+    for (const SaveCommand& c : SaveCommands) {
+        SCOPED_TRACE(c.name);
+        const QString target = write("target.txt", "earlier");
+        ASSERT_TRUE(
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        const QString link = m_dir.filePath("link.txt");
+        QFile::remove(link);
+        ASSERT_TRUE(QFile::link("target.txt", link));
+        m_desktop.messages.answers.assign(2, MessageAnswer::Yes);
+        saveWith(c.command, link);
+        EXPECT_EQ(contents(target), c.bytes);
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        EXPECT_EQ(QFileInfo(target).permissions() & 0x7777, 0x6640);
+        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                  (QStringList{"link.txt", "target.txt"}));
+    }
 }
 
 } // namespace
