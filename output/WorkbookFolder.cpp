@@ -113,7 +113,7 @@ WorkbookFolder::NewWorkbook WorkbookFolder::newWorkbook() {
     return {folder + '/' + WorkbookName, {}};
 }
 
-void WorkbookFolder::remove(const QString& workbook) const {
+void WorkbookFolder::remove(const QString& workbook) {
     removeAll(workbook.left(workbook.lastIndexOf('/')));
 }
 

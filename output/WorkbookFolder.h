@@ -24,9 +24,9 @@ public:
         QString failure;
     };
     NewWorkbook newWorkbook();
-    /// Removes a workbook with its own folder; what cannot be removed is told on standard
-    /// error. Safe on any thread, for workbooks of this folder.
-    void remove(const QString& workbook) const;
+    /// Removes a workbook of a folder like this one with its own folder; what cannot be removed
+    /// is told on standard error. Safe on any thread, also once the folder object is gone.
+    static void remove(const QString& workbook);
     /// The folder; empty until the first workbook.
     const QString& path() const { return m_path; }
 

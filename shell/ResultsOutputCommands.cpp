@@ -51,7 +51,7 @@ ResultsOutputCommands::ResultsOutputCommands(CommandContext& context, ResultsTab
 ResultsOutputCommands::~ResultsOutputCommands() {
     for (const auto& [path, process] : m_opened)
         if (m_context.desktop.spreadsheet.hasEnded(process))
-            m_workbooks.remove(path);
+            WorkbookFolder::remove(path);
 }
 
 void ResultsOutputCommands::PushButton6_Click() {
@@ -182,6 +182,8 @@ bool ResultsOutputCommands::IsExcelInstalled() const {
     return installed;
 }
 
+// The job itself uses nothing of this object: a write that does not stop in time at the close
+// is left to end after it. What the job posts runs only while the queue, and so this, is there.
 void ResultsOutputCommands::openInSpreadsheet() {
     const WorkbookFolder::NewWorkbook workbook = m_workbooks.newWorkbook();
     m_queue.start(
@@ -196,7 +198,7 @@ void ResultsOutputCommands::openInSpreadsheet() {
             }
             const bool written = outcome.failure.isEmpty() && !output.stopToken().stop_requested();
             if (!path.isEmpty() && !written)
-                m_workbooks.remove(path);
+                WorkbookFolder::remove(path);
             output.post([this, path, outcome, written] { handOver(path, outcome, written); });
         },
         reportsAt(m_context.errorTrap("PushButton22_Click"), 106));
@@ -214,7 +216,7 @@ void ResultsOutputCommands::handOver(const QString& path, const WorkbookOutcome&
         const platform::OpenedWorkbook opened = m_context.desktop.spreadsheet.openAsNew(path);
         if (!opened.started) {
             trap.report(108, "The spreadsheet program could not be started for " + path);
-            m_workbooks.remove(path);
+            WorkbookFolder::remove(path);
         } else if (opened.process) {
             m_opened.emplace_back(path, *opened.process);
         }

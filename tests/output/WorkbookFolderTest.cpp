@@ -113,7 +113,7 @@ TEST_F(WorkbookFolderTest, GoesAtTheEndWhenItHoldsNoWorkbookAndWaitsWhenItDoes) 
         WorkbookFolder folder;
         const QString workbook = folder.newWorkbook().path;
         makeWorkbook(workbook);
-        folder.remove(workbook);
+        WorkbookFolder::remove(workbook);
         EXPECT_EQ(entries(folder.path()), QStringList{"lock"});
         emptied = folder.path();
     }
