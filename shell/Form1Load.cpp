@@ -50,7 +50,7 @@ void Form1::Form_Load() {
         // An end signal answered while a box of the opening was open has closed the window.
         if (m_closed)
             return;
-        trap.step(line, [&] { (this->*step)(); });
+        trap.step(line, [this, step = step] { (this->*step)(); });
     }
     // Whatever happened to the stored tags, from now on the list is the user's to keep.
     m_tagsRestored = true;

@@ -22,59 +22,46 @@ trap cleanup EXIT
 store=$XDG_CONFIG_HOME/Veldcraft.ini
 tags='td||MySeparator12||||MySeparator12||a b'
 
-for signal in TERM HUP INT; do
-    printf '[Tagmill]\nTags=%s\n' "$tags" >"$store"
+# Starts the program on a store of the tags and the extra settings given, waits for a window
+# of the title given, changes the tags in the store behind its back, sends the signal, and
+# expects a normal exit that wrote the tags it read back.
+# Usage: end_by_signal LABEL SIGNAL TITLE [SETTING]...
+end_by_signal() {
+    local label=$1 signal=$2 title=$3 extra
+    shift 3
+    extra=$(printf '%s\n' "$@")
+    printf '[Tagmill]\nTags=%s\n%s\n' "$tags" "$extra" >"$store"
     start_program "$program"
-    if ! timeout 30 xdotool search --sync --onlyvisible --name '^Tagmill$' >/dev/null; then
-        echo "SIG$signal: no window titled Tagmill appeared within 30 seconds" >&2
+    if ! timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" >/dev/null; then
+        echo "$label: no window titled $title appeared within 30 seconds" >&2
         exit 1
     fi
-    printf '[Tagmill]\nTags=changed\n' >"$store"
+    printf '[Tagmill]\nTags=changed\n%s\n' "$extra" >"$store"
     kill -s "$signal" "$pid"
-    status=0
     timeout 30 tail --pid="$pid" -f /dev/null || {
-        echo "SIG$signal: the program did not end within 30 seconds" >&2
+        echo "$label: the program did not end within 30 seconds" >&2
         exit 1
     }
+    local status=0
     wait "$pid" || status=$?
     pid=
     if [ "$status" -ne 0 ]; then
-        echo "SIG$signal: the program ended with status $status, not 0" >&2
+        echo "$label: the program ended with status $status, not 0" >&2
         exit 1
     fi
+    local saved
     saved=$(sed -n 's/^Tags=//p' "$store")
     if [ "$saved" != "$tags" ]; then
-        echo "SIG$signal: Tags=$saved after the end, expected Tags=$tags" >&2
+        echo "$label: Tags=$saved after the end, expected Tags=$tags" >&2
         exit 1
     fi
-    echo "SIG$signal: closed normally and saved the tags"
-done
-
-# A check box setting that is no number gives an error box while the window opens, after the
-# tags were read.
-printf '[Tagmill]\nTags=%s\nCheck1=7\n' "$tags" >"$store"
-start_program "$program"
-if ! timeout 30 xdotool search --sync --onlyvisible --name '^Application Error$' >/dev/null; then
-    echo "opening box: no box titled Application Error appeared within 30 seconds" >&2
-    exit 1
-fi
-printf '[Tagmill]\nTags=changed\nCheck1=7\n' >"$store"
-kill -s TERM "$pid"
-timeout 30 tail --pid="$pid" -f /dev/null || {
-    echo "opening box: the program did not end within 30 seconds of a TERM" >&2
-    exit 1
+    echo "$label: closed normally and saved the tags"
 }
-status=0
-wait "$pid" || status=$?
-pid=
-if [ "$status" -ne 0 ]; then
-    echo "opening box: the program ended with status $status, not 0" >&2
-    exit 1
-fi
-saved=$(sed -n 's/^Tags=//p' "$store")
-if [ "$saved" != "$tags" ]; then
-    echo "opening box: Tags=$saved after the end, expected Tags=$tags" >&2
-    exit 1
-fi
-echo "TERM during a box of the opening: closed normally and saved the tags"
+
+for signal in TERM HUP INT; do
+    end_by_signal "SIG$signal" "$signal" Tagmill
+done
+# A check box setting that is no number gives an error box while the window opens, after the
+# tags were read; the window has not shown yet.
+end_by_signal "TERM during a box of the opening" TERM "Application Error" Check1=7
 check_opened
