@@ -20,6 +20,11 @@ constexpr std::size_t AheadLimitBytes = 16 * 1024 * 1024;
 // How many files past the one being handed out workers may start.
 constexpr qsizetype MaxFilesAhead = 64;
 
+// Adds to a counter only its own worker writes: a plain load and store, no locked instruction.
+template <typename T> void addOwn(std::atomic<T>& counter, T amount) {
+    counter.store(counter.load(std::memory_order_relaxed) + amount, std::memory_order_relaxed);
+}
+
 } // namespace
 
 QString runPreconditionMessage(const RunInput& input) {
@@ -38,10 +43,12 @@ int ExtractionRun::defaultWorkerCount() {
 // and its end reach the consumer together: one wake-up for a small file, not two.
 class ExtractionRun::Sink : public FileSink {
 public:
-    Sink(ExtractionRun& run, qsizetype index) : m_run(run), m_index(index) {}
+    Sink(ExtractionRun& run, qsizetype index, WorkerCounts& counts)
+        : m_run(run), m_index(index), m_counts(counts) {}
     bool proceed() override { return !m_run.m_cancelled.load(std::memory_order_relaxed); }
     // The batch is formatted here, on the worker, and freed at once: only the bytes queue.
     void values(ValueBatch&& batch) override {
+        addOwn(m_counts.rows, std::uint64_t(batch.count()));
         RunEvent event{m_index, {}, {}, {}};
         if (m_run.m_formatter)
             event.formatted = m_run.m_formatter(m_index, batch);
@@ -68,15 +75,55 @@ private:
 
     ExtractionRun& m_run;
     qsizetype m_index;
+    WorkerCounts& m_counts;
     std::optional<RunEvent> m_last;
+};
+
+// A file whose bytes read are counted as they come. A search that reads the file again from
+// the start counts only what lies beyond the furthest point it has reached, so that each file
+// adds its length once.
+class ExtractionRun::CountedSource : public ByteSource {
+public:
+    CountedSource(const QString& path, WorkerCounts& counts) : m_file(path), m_counts(counts) {
+        m_counts.openRead.store(0, std::memory_order_relaxed);
+        m_counts.openSize.store(std::uint64_t(m_file.size()), std::memory_order_relaxed);
+    }
+    ~CountedSource() override { m_counts.openSize.store(0, std::memory_order_relaxed); }
+    CountedSource(const CountedSource&) = delete;
+    CountedSource& operator=(const CountedSource&) = delete;
+
+    std::size_t read(char* into, std::size_t size) override {
+        const std::size_t got = m_file.read(into, size);
+        m_position += got;
+        if (m_position > m_furthest) {
+            addOwn(m_counts.bytes, m_position - m_furthest);
+            m_furthest = m_position;
+            m_counts.openRead.store(m_furthest, std::memory_order_relaxed);
+        }
+        return got;
+    }
+    void rewind() override {
+        m_file.rewind();
+        m_position = 0;
+    }
+    std::size_t readAt(std::uint64_t offset, char* into, std::size_t size) override {
+        return m_file.readAt(offset, into, size);
+    }
+
+private:
+    FileStream m_file;
+    WorkerCounts& m_counts;
+    std::uint64_t m_position = 0;
+    std::uint64_t m_furthest = 0;
 };
 
 ExtractionRun::ExtractionRun(RunInput input, ReadyCallback onReady, int workerCount,
                              Formatter formatter)
     : m_input(std::move(input)), m_onReady(std::move(onReady)), m_formatter(std::move(formatter)),
-      m_queues(std::size_t(m_input.entries.size())) {
-    for (int i = 0; i < std::max(1, workerCount); ++i)
-        m_workers.emplace_back([this] { work(); });
+      m_queues(std::size_t(m_input.entries.size())),
+      m_counts(std::size_t(std::max(1, workerCount))) {
+    for (WorkerCounts& counts : m_counts)
+        m_workers.emplace_back([this, &counts] { work(counts); });
 }
 
 ExtractionRun::~ExtractionRun() {
@@ -92,7 +139,21 @@ void ExtractionRun::cancel() {
     m_consumerWake.notify_all();
 }
 
-void ExtractionRun::work() {
+ExtractionRun::Progress ExtractionRun::progress() const {
+    Progress progress;
+    for (const WorkerCounts& counts : m_counts) {
+        progress.filesSearched += counts.files.load(std::memory_order_relaxed);
+        progress.bytesRead += counts.bytes.load(std::memory_order_relaxed);
+        progress.rowsFound += counts.rows.load(std::memory_order_relaxed);
+        const std::uint64_t size = counts.openSize.load(std::memory_order_relaxed);
+        if (size > 0)
+            progress.openFilesDone +=
+                std::min(1.0, double(counts.openRead.load(std::memory_order_relaxed)) / size);
+    }
+    return progress;
+}
+
+void ExtractionRun::work(WorkerCounts& counts) {
     FileExtractor extractor(m_input.option, m_input.tags);
     for (;;) {
         qsizetype index;
@@ -106,12 +167,13 @@ void ExtractionRun::work() {
                 return;
             index = m_nextFile++;
         }
-        processFile(index, extractor);
+        processFile(index, extractor, counts);
     }
 }
 
-void ExtractionRun::processFile(qsizetype index, FileExtractor& extractor) {
-    Sink sink(*this, index);
+void ExtractionRun::processFile(qsizetype index, FileExtractor& extractor,
+                                WorkerCounts& counts) {
+    Sink sink(*this, index, counts);
     try {
         const QString& path = m_input.entries[index];
         // Option 5 reads nothing: an entry only has to be there, whatever it is.
@@ -120,12 +182,15 @@ void ExtractionRun::processFile(qsizetype index, FileExtractor& extractor) {
         } else {
             // Anything but a regular file fails here, so a device of length 0 such as /dev/null
             // is reported rather than passed over as an empty file.
-            FileStream file(path);
+            CountedSource file(path, counts);
             extractor.extract(file, sink);
         }
     } catch (const std::exception& e) {
         sink.failure(QString::fromUtf8(e.what()));
     }
+    // Counted before the file's end is handed on, so that a consumer that has seen the run
+    // finish reads the final figures.
+    addOwn(counts.files, qsizetype(1));
     sink.finish();
 }
 

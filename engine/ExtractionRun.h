@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <mutex>
@@ -74,6 +75,17 @@ public:
     ExtractionRun(const ExtractionRun&) = delete;
     ExtractionRun& operator=(const ExtractionRun&) = delete;
 
+    /// How far the workers have got, for a progress line; read while they go on, so the figures
+    /// may be a moment apart from one another.
+    struct Progress {
+        qsizetype filesSearched = 0; ///< files the workers are done with, failed ones included
+        std::uint64_t bytesRead = 0; ///< each file's bytes counted once, however often re-read
+        std::uint64_t rowsFound = 0;
+        /// How much of the files being searched now has been read, each counted as 0 to 1.
+        double openFilesDone = 0;
+    };
+    Progress progress() const;
+
     enum class Poll { Event, Pending, Finished };
     /// Takes the next event without waiting.
     Poll poll(RunEvent& event);
@@ -95,9 +107,19 @@ private:
         bool done = false;
     };
     class Sink;
+    class CountedSource;
+    // What one worker has done, written only by that worker, so counting costs no waiting on
+    // one another; on a cache line of its own, so the workers' writes do not slow each other.
+    struct alignas(64) WorkerCounts {
+        std::atomic<qsizetype> files{0};
+        std::atomic<std::uint64_t> bytes{0};
+        std::atomic<std::uint64_t> rows{0};
+        std::atomic<std::uint64_t> openSize{0}; // the length of the file being read; 0 for none
+        std::atomic<std::uint64_t> openRead{0};
+    };
 
-    void work();
-    void processFile(qsizetype index, class FileExtractor& extractor);
+    void work(WorkerCounts& counts);
+    void processFile(qsizetype index, class FileExtractor& extractor, WorkerCounts& counts);
     void push(qsizetype index, RunEvent&& event, bool endsFile);
     void finishFile(qsizetype index);
     Readiness readinessNow(bool atHead, bool pressing) const; // with the mutex held
@@ -117,6 +139,7 @@ private:
     qsizetype m_head = 0;         // the file whose events are handed out now
     qsizetype m_nextFile = 0;     // the next file a worker takes
     std::size_t m_aheadBytes = 0; // output queued for the files after the head
+    std::vector<WorkerCounts> m_counts; // one for each worker
     std::vector<std::thread> m_workers;
 };
 

@@ -1,4 +1,5 @@
 #include "engine/ExtractionRun.h"
+#include "engine/FileExtractor.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -87,6 +88,41 @@ TEST_F(ExtractionRunTest, FailedFilesAreReportedAndTheRunGoesOn) {
     EXPECT_EQ(rows[1], (Row{1, "1"}));
     EXPECT_EQ(rows[2], (Row{3, "!Is a directory"}));
     EXPECT_EQ(rows[3], (Row{4, "1"})); // a file listed twice is read twice
+}
+
+// Each file counts once, failed or not, and its length once: a file of many pieces adds every
+// piece, and one read again from the start to learn how its bytes decode adds nothing more.
+TEST_F(ExtractionRunTest, ProgressCountsEachFileAndItsBytesOnce) {
+    QByteArray big;
+    for (int v = 0; v < 40000; ++v)
+        big += "<a>" + QByteArray::number(v) + "</a><\xc3\xa9>\xc3\xa9</\xc3\xa9>\n";
+    ASSERT_GT(big.size(), 3 * qsizetype(FileExtractor::DefaultPieceSize));
+    const QString bigFile = write("big.xml", big);
+    const QString small = write("small.xml", "<a>1</a>");
+    const QString missing = pathOf("missing.xml");
+    const auto bigSize = std::uint64_t(big.size());
+    struct Case {
+        RunInput input;
+        ExtractionRun::Progress expected;
+    };
+    const Case cases[] = {
+        {{{small, missing, bigFile, small}, {"a"}, ExtractionOption::ValueOnly},
+         {4, bigSize + 16, 40002, 0}},
+        {{{bigFile, missing}, {"\u00e9"}, ExtractionOption::ValueOnly}, {2, bigSize, 40000, 0}},
+        {{{small, pathOf(".")}, {"a"}, ExtractionOption::Nothing}, {2, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        for (int workers : {1, 3}) {
+            ExtractionRun run(c.input, {}, workers);
+            drain(run);
+            const ExtractionRun::Progress progress = run.progress();
+            const std::string name = c.input.entries.join(' ').toStdString();
+            EXPECT_EQ(progress.filesSearched, c.expected.filesSearched) << name;
+            EXPECT_EQ(progress.bytesRead, c.expected.bytesRead) << name;
+            EXPECT_EQ(progress.rowsFound, c.expected.rowsFound) << name;
+            EXPECT_EQ(progress.openFilesDone, 0.0) << name;
+        }
+    }
 }
 
 // The entry between two good files, run on its own: a run that blocks on it fails the test.
