@@ -171,8 +171,7 @@ void ExtractionRun::work(WorkerCounts& counts) {
     }
 }
 
-void ExtractionRun::processFile(qsizetype index, FileExtractor& extractor,
-                                WorkerCounts& counts) {
+void ExtractionRun::processFile(qsizetype index, FileExtractor& extractor, WorkerCounts& counts) {
     Sink sink(*this, index, counts);
     try {
         const QString& path = m_input.entries[index];

@@ -139,7 +139,8 @@ private:
     qsizetype m_head = 0;         // the file whose events are handed out now
     qsizetype m_nextFile = 0;     // the next file a worker takes
     std::size_t m_aheadBytes = 0; // output queued for the files after the head
-    std::vector<WorkerCounts> m_counts; // one for each worker
+    // One for each worker.
+    std::vector<WorkerCounts> m_counts;
     std::vector<std::thread> m_workers;
 };
 
