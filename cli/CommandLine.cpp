@@ -35,6 +35,10 @@ bool applyFlag(const QString& arg, CommandLine& line) {
         line.withFilename = true;
     else if (arg == QLatin1String("--files"))
         line.listFiles = true;
+    else if (arg == QLatin1String("--progress"))
+        line.progress = true;
+    else if (arg == QLatin1String("--no-progress"))
+        line.progress = false;
     else
         return false;
     return true;

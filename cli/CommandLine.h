@@ -28,11 +28,14 @@ struct CommandLine {
     bool withFilename = false;
     OutputFormat format = OutputFormat::Jsonl;
     std::optional<QString> output; ///< the file to write; standard output when unset
+    /// --progress or --no-progress, whichever came last; unset, the line shows on a terminal.
+    std::optional<bool> progress;
 };
 
 inline const char* const Usage =
     "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
     "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [--ext EXT] "
+    "[--progress | --no-progress] "
     "(--scan DIR | --files-from LIST | FILE)...";
 
 /// One line per option, after the usage line, for --help.
@@ -46,6 +49,8 @@ inline const char* const OptionLines =
     "  --files            print the file list and search nothing\n"
     "  --ext EXT          folder scans add only names ending in .EXT\n"
     "  --scan DIR         add every openable file below the folder DIR\n"
+    "  --progress         show the progress line on standard error, even if not a terminal\n"
+    "  --no-progress      never show the progress line\n"
     "  --files-from LIST  add each line of the file LIST as a file entry\n"
     "  FILE               add FILE as it is; after -- every argument is a FILE\n"
     "  --help             print this help and exit\n"

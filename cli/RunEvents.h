@@ -52,6 +52,8 @@ public:
         }
     }
 
+    ExtractionRun::Progress progress() const { return m_run.progress(); }
+
 private:
     struct Descriptor {
         int fd;

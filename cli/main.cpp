@@ -4,6 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Destination.h"
 #include "cli/Inputs.h"
+#include "cli/Progress.h"
 #include "cli/RowOutput.h"
 #include "cli/RunEvents.h"
 #include "engine/ExtractionRun.h"
@@ -56,19 +57,29 @@ int printEntries(const QStringList& entries, Destination& destination) {
 
 // Hands the rows of the run to rows, file by file, while keepGoing says so, and reports the
 // files that failed; true when any did. Whenever the workers fall behind, rows may hand on what
-// they hold, so that a reader of a pipe sees each row soon after its file is searched.
+// they hold, so that a reader of a pipe sees each row soon after its file is searched. The
+// progress line is looked after here too: the workers are waited for at most a twentieth of a
+// second at a time, so it is redrawn while one large file is searched.
 template <typename Rows, typename KeepGoing>
-bool extract(const RunInput& input, int watched, Rows& rows, KeepGoing keepGoing) {
+bool extract(const CommandLine& line, const RunInput& input, int watched, Rows& rows,
+             KeepGoing keepGoing) {
     RunEvents run(input, watched, rows.formatter(input.entries));
+    ProgressDisplay progress(progressWanted(line), input.entries.size());
+    const auto updateProgress = [&] { progress.update([&] { return run.progress(); }); };
+    const auto beforeWaiting = [&] {
+        rows.handOn();
+        updateProgress();
+    };
     bool anyFailure = false;
     qsizetype currentFile = -1;
     RunEvent event;
-    while (keepGoing() && run.next(event, [&] { rows.handOn(); })) {
+    while (keepGoing() && run.next(event, beforeWaiting)) {
+        updateProgress();
         const QString& entry = input.entries[event.fileIndex];
         if (event.isFailure()) {
             anyFailure = true;
             rows.flush();
-            reportError(entry, event.failure);
+            progress.around([&] { reportError(entry, event.failure); });
             continue;
         }
         if (event.fileIndex != currentFile) {
@@ -84,8 +95,8 @@ bool extract(const RunInput& input, int watched, Rows& rows, KeepGoing keepGoing
 // as nothing more can be written.
 int search(const CommandLine& line, const RunInput& input, Destination& destination) {
     RowOutput output(line, destination);
-    const bool anyFailure =
-        extract(input, destination.watchedDescriptor(), output, [&] { return destination.ok(); });
+    const bool anyFailure = extract(line, input, destination.watchedDescriptor(), output,
+                                    [&] { return destination.ok(); });
     output.finish();
     return finishOutput(destination, anyFailure ? 1 : 0);
 }
@@ -141,7 +152,7 @@ int searchIntoWorkbook(const CommandLine& line, const RunInput& input, const QSt
         return 1;
     }
     WorkbookRows rows;
-    const bool anyFailure = extract(input, -1, rows, [] { return true; });
+    const bool anyFailure = extract(line, input, -1, rows, [] { return true; });
     const WorkbookOutcome outcome =
         writeQuietly(ResultsSnapshot(line.withFilename, rows.rows), file);
     if (!outcome.failure.isEmpty()) {
