@@ -76,6 +76,7 @@ QByteArray lines(const QStringList& entries) {
 const QByteArray UsageLine =
     "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
     "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [--ext EXT] "
+    "[--progress | --no-progress] "
     "(--scan DIR | --files-from LIST | FILE)...\n";
 
 TEST_F(Cli, RefusesBadArgumentsAndMissingInputs) {
@@ -131,6 +132,8 @@ const QByteArray HelpText =
     "  --files            print the file list and search nothing\n"
     "  --ext EXT          folder scans add only names ending in .EXT\n"
     "  --scan DIR         add every openable file below the folder DIR\n"
+    "  --progress         show the progress line on standard error, even if not a terminal\n"
+    "  --no-progress      never show the progress line\n"
     "  --files-from LIST  add each line of the file LIST as a file entry\n"
     "  FILE               add FILE as it is; after -- every argument is a FILE\n"
     "  --help             print this help and exit\n"
