@@ -96,6 +96,8 @@ bool Destination::write(std::span<const std::string_view> pieces) {
 
 // Standard output is unbuffered, so nothing of the library's waits to go before these.
 bool Destination::writeAllToStandardOutput(std::span<const std::string_view> pieces) {
+    if (m_makeWay)
+        m_makeWay();
     std::vector<iovec> left;
     for (const std::string_view piece : pieces)
         if (!piece.empty())
@@ -157,6 +159,8 @@ bool Destination::writeAll(const char* data, std::size_t size) {
     if (!ok())
         return false;
     if (!m_file) {
+        if (m_makeWay)
+            m_makeWay();
         if (std::fwrite(data, 1, size, stdout) != size)
             failStandardOutput();
         return ok();

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -44,6 +45,10 @@ public:
     /// The descriptor whose reader's leaving ends the program, or -1 when there is none.
     int watchedDescriptor() const;
 
+    /// Called before any bytes go to standard output, so that a progress line on the same
+    /// terminal makes way for them.
+    void beforeStandardOutput(std::function<void()> makeWay) { m_makeWay = std::move(makeWay); }
+
     bool ok() const { return m_error.isEmpty(); }
     /// Records a failure, unless one is recorded already.
     void fail(const QString& description);
@@ -63,6 +68,7 @@ private:
     std::unique_ptr<QIODevice> m_device;
     QString m_error;
     bool m_streams = false;
+    std::function<void()> m_makeWay;
 };
 
 /// Ends the program at once, as a pipe whose reader has gone ends the tools of a pipeline: by

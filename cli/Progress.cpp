@@ -84,8 +84,7 @@ std::string progressLine(const ProgressFigures& figures, int columns) {
 bool progressWanted(const CommandLine& line) {
     if (line.progress)
         return *line.progress;
-    const bool rowsOnTerminal = !line.output && ::isatty(STDOUT_FILENO);
-    return ::isatty(STDERR_FILENO) && !rowsOnTerminal;
+    return ::isatty(STDERR_FILENO);
 }
 
 ProgressDisplay::ProgressDisplay(bool shown, qsizetype filesListed)

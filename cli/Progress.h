@@ -27,7 +27,7 @@ struct ProgressFigures {
 std::string progressLine(const ProgressFigures& figures, int columns);
 
 /// Whether the line is drawn: as --progress or --no-progress says, else when standard error is
-/// a terminal and the rows do not go to a terminal, where they would run into the line.
+/// a terminal.
 bool progressWanted(const CommandLine& line);
 
 /// The progress line of a run on standard error, drawn once the run has taken half a second,

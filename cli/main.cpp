@@ -61,10 +61,9 @@ int printEntries(const QStringList& entries, Destination& destination) {
 // progress line is looked after here too: the workers are waited for at most a twentieth of a
 // second at a time, so it is redrawn while one large file is searched.
 template <typename Rows, typename KeepGoing>
-bool extract(const CommandLine& line, const RunInput& input, int watched, Rows& rows,
+bool extract(ProgressDisplay& progress, const RunInput& input, int watched, Rows& rows,
              KeepGoing keepGoing) {
     RunEvents run(input, watched, rows.formatter(input.entries));
-    ProgressDisplay progress(progressWanted(line), input.entries.size());
     const auto updateProgress = [&] { progress.update([&] { return run.progress(); }); };
     const auto beforeWaiting = [&] {
         rows.handOn();
@@ -94,9 +93,16 @@ bool extract(const CommandLine& line, const RunInput& input, int watched, Rows& 
 // Writes the rows of the run; 1 when any file failed. Once the output has failed the run stops,
 // as nothing more can be written.
 int search(const CommandLine& line, const RunInput& input, Destination& destination) {
+    ProgressDisplay progress(progressWanted(line), input.entries.size());
+    // Rows on the terminal the line may be on would run into it: it makes way for them, and
+    // comes back at its next drawing.
+    if (::isatty(STDOUT_FILENO))
+        destination.beforeStandardOutput([&progress] { progress.erase(); });
     RowOutput output(line, destination);
-    const bool anyFailure = extract(line, input, destination.watchedDescriptor(), output,
+    const bool anyFailure = extract(progress, input, destination.watchedDescriptor(), output,
                                     [&] { return destination.ok(); });
+    progress.erase();
+    destination.beforeStandardOutput({});
     output.finish();
     return finishOutput(destination, anyFailure ? 1 : 0);
 }
@@ -152,7 +158,9 @@ int searchIntoWorkbook(const CommandLine& line, const RunInput& input, const QSt
         return 1;
     }
     WorkbookRows rows;
-    const bool anyFailure = extract(line, input, -1, rows, [] { return true; });
+    ProgressDisplay progress(progressWanted(line), input.entries.size());
+    const bool anyFailure = extract(progress, input, -1, rows, [] { return true; });
+    progress.erase();
     const WorkbookOutcome outcome =
         writeQuietly(ResultsSnapshot(line.withFilename, rows.rows), file);
     if (!outcome.failure.isEmpty()) {

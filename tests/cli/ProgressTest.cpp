@@ -48,8 +48,10 @@ bool readSome(int fd, QByteArray& into) {
 class Progress : public test::TempFiles {
 protected:
     // Runs the program with standard error on a terminal of this many columns, passing its
-    // bytes unchanged, or on a file; its output is left unread for the first second.
-    Result run(const QStringList& arguments, ErrorTo errorTo, int columns = 200) {
+    // bytes unchanged, or on a file; its output is left unread for the first second. With
+    // rowsOnTerminal the rows go to the same terminal, and come back in `err` with the line.
+    Result run(const QStringList& arguments, ErrorTo errorTo, int columns = 200,
+               bool rowsOnTerminal = false) {
         int master = -1;
         int terminal = -1;
         termios raw{};
@@ -74,7 +76,7 @@ protected:
         argv.push_back(nullptr);
         const pid_t child = ::fork();
         if (child == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
+            ::dup2(rowsOnTerminal ? terminal : out[1], STDOUT_FILENO);
             ::dup2(errorFd, STDERR_FILENO);
             ::execv(argv[0], argv.data());
             ::_exit(127);
@@ -199,6 +201,22 @@ TEST_F(Progress, IsDrawnOnATerminalAndErasedAtTheEnd) {
 }
 
 // Not off a terminal unless asked, and never when told not to, the last word winning.
+// Rows on the terminal the line is on take the line away before them: every row stands on a
+// line of its own, and nothing of the line is left at the end.
+TEST_F(Progress, RowsOnTheSameTerminalMakeWayForTheLine) {
+    const Result r =
+        run(QStringList{"--option", "2", "--tag", "a"} + corpus(), ErrorTo::Terminal, 200, true);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.contains("tagmill-cli: ")) << "the line was drawn";
+    const QStringList shown = screen(r.err);
+    ASSERT_EQ(shown.size(), 60001);
+    const QRegularExpression row("^\\{\"file\":\"[^\"]+\",\"value\":\"\\d+\\.\\d+ a value long "
+                                 "enough to fill the pipe\"\\}$");
+    for (const QString& line : shown.mid(0, 60000))
+        ASSERT_TRUE(row.match(line).hasMatch()) << line.toStdString();
+    EXPECT_EQ(shown.last(), "");
+}
+
 TEST_F(Progress, IsNotDrawnOffATerminalOrWhenRefused) {
     const QStringList files = corpus();
     struct Case {
