@@ -30,7 +30,7 @@ QStringList nulSeparated(const QByteArray& bytes) {
         const QByteArrayView entry = all.sliced(start, end - start);
         if (!isValidUtf8(std::string_view(entry.data(), std::size_t(entry.size()))))
             throw FileError(QStringLiteral("Entry %1 is not valid UTF-8").arg(entries.size() + 1));
-        entries.append(QString::fromUtf8(entry));
+        entries.append(decodeUtf8(entry));
         start = end + 1;
     }
     return entries;

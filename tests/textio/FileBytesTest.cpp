@@ -154,4 +154,39 @@ TEST_F(FileBytes, HeadReadsOnlyTheStartButGivesTheWholeLength) {
     EXPECT_EQ(head, Text);
 }
 
+// List streams are read to their end, whatever they are; only a path that leads nowhere is
+// "not found".
+TEST_F(FileBytes, StreamsAreReadToTheirEnd) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    QByteArray sent;
+    for (int i = 0; sent.size() < 3 * (1 << 20) + 5; ++i)
+        sent += QByteArray::number(i) + ' ';
+    std::thread writer([&] {
+        for (qsizetype at = 0; at < sent.size(); at += 70000)
+            ASSERT_GT(::write(ends[1], sent.constData() + at,
+                              std::min<qsizetype>(70000, sent.size() - at)),
+                      0);
+        ::close(ends[1]);
+    });
+    QByteArray got("kept");
+    readToEnd(ends[0], got);
+    writer.join();
+    ::close(ends[0]);
+    EXPECT_TRUE(got == "kept" + sent);
+
+    QByteArray bytes;
+    EXPECT_TRUE(readWholeStream(good(), bytes));
+    EXPECT_EQ(bytes, "<a>1</a>");
+    const QString absent[] = {pathOf("missing.xml"), "", good() + "/x"};
+    for (const QString& path : absent)
+        EXPECT_FALSE(readWholeStream(path, bytes)) << path.toStdString();
+    try {
+        readWholeStream(m_dir.path(), bytes);
+        ADD_FAILURE() << "a folder was read";
+    } catch (const FileError& error) {
+        EXPECT_STREQ(error.what(), "Is a directory");
+    }
+}
+
 } // namespace
