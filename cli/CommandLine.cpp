@@ -39,6 +39,8 @@ bool applyFlag(const QString& arg, CommandLine& line) {
         line.progress = true;
     else if (arg == QLatin1String("--no-progress"))
         line.progress = false;
+    else if (arg == QLatin1String("-0") || arg == QLatin1String("--null"))
+        line.nulSeparated = true;
     else
         return false;
     return true;
@@ -93,6 +95,18 @@ Request requestOf(const QStringList& arguments) {
             return Request::Version;
     }
     return Request::Run;
+}
+
+bool readsStandardInputTwice(const CommandLine& line) {
+    qsizetype readers = 0;
+    for (const Source& source : line.sources) {
+        const bool isRead = source.kind == Source::Kind::File ||
+                            source.kind == Source::Kind::FileList ||
+                            source.kind == Source::Kind::TagList;
+        if (isRead && source.text == QLatin1String("-"))
+            ++readers;
+    }
+    return readers > 1;
 }
 
 std::optional<CommandLine> parseCommandLine(const QStringList& arguments) {

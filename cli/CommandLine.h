@@ -26,6 +26,7 @@ struct CommandLine {
     ExtractionOption option = ExtractionOption::TagAndValue;
     bool listFiles = false;
     bool withFilename = false;
+    bool nulSeparated = false; ///< lists are split, and --files ends entries, at NUL bytes
     OutputFormat format = OutputFormat::Jsonl;
     std::optional<QString> output; ///< the file to write; standard output when unset
     /// --progress or --no-progress, whichever came last; unset, the line shows on a terminal.
@@ -34,7 +35,7 @@ struct CommandLine {
 
 inline const char* const Usage =
     "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
-    "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [--ext EXT] "
+    "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [-0] [--ext EXT] "
     "[--progress | --no-progress] "
     "(--scan DIR | --files-from LIST | FILE)...";
 
@@ -42,7 +43,7 @@ inline const char* const Usage =
 inline const char* const OptionLines =
     "  --option N         1 whole element (default), 2 value, 3 whole line, 4 quoted, 5 none\n"
     "  --tag TAG          add TAG to the tag list\n"
-    "  --tags-from LIST   add each line of the file LIST as a tag\n"
+    "  --tags-from LIST   add each line of the file LIST (- standard input) as a tag\n"
     "  --with-filename    give each row the entry of its file too\n"
     "  --format FORMAT    jsonl (default), csv, report, comma, tab, or xlsx (needs --output)\n"
     "  --output FILE      write to FILE, replaced once whole, instead of standard output\n"
@@ -51,8 +52,9 @@ inline const char* const OptionLines =
     "  --scan DIR         add every openable file below the folder DIR\n"
     "  --progress         show the progress line on standard error, even if not a terminal\n"
     "  --no-progress      never show the progress line\n"
-    "  --files-from LIST  add each line of the file LIST as a file entry\n"
-    "  FILE               add FILE as it is; after -- every argument is a FILE\n"
+    "  --files-from LIST  add each line of the file LIST (- standard input) as a file entry\n"
+    "  -0, --null         lists are split at NUL bytes, and --files ends each entry with one\n"
+    "  FILE               add FILE as it is, - standard input; after -- every argument is a FILE\n"
     "  --help             print this help and exit\n"
     "  --version          print the version and exit\n";
 
@@ -65,5 +67,12 @@ Request requestOf(const QStringList& arguments);
 
 /// Parses the arguments after the program name; nothing when an option or flag is not valid.
 std::optional<CommandLine> parseCommandLine(const QStringList& arguments);
+
+/// What the program says when standard input is read for more than one list or file.
+inline const char* const StandardInputTwice =
+    "tagmill-cli: standard input (-) can be read only once: as one list or one FILE";
+
+/// True when more than one list or FILE is "-": standard input can be read only once.
+bool readsStandardInputTwice(const CommandLine& line);
 
 } // namespace tagmill::cli

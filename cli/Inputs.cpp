@@ -2,22 +2,35 @@
 
 #include "lists/FolderScan.h"
 #include "lists/ListFile.h"
+#include "textio/FileBytes.h"
 #include "textio/FileError.h"
 
 namespace tagmill::cli {
 
 namespace {
 
-QStringList loadList(const QString& path) {
-    std::optional<QStringList> entries;
+bool isStandardInput(const QString& name) {
+    return name == QLatin1String("-");
+}
+
+// Throws ListFileError naming the list for whatever FileError reading it throws.
+template <typename Read> auto readNamed(const QString& name, Read read) {
     try {
-        entries = LoadListFromTextFile(path);
+        return read();
     } catch (const FileError& error) {
-        throw ListFileError(path, QString::fromStdString(error.what()));
+        throw ListFileError(name, QString::fromStdString(error.what()));
     }
-    if (!entries)
-        throw ListFileError(path, ListFileNotFound);
-    return *entries;
+}
+
+QStringList loadList(const QString& path, ListSeparator separator) {
+    return readNamed(path, [&] {
+        QByteArray bytes;
+        if (isStandardInput(path))
+            bytes = readStandardInput();
+        else if (!readWholeStream(path, bytes))
+            throw ListFileError(path, ListFileNotFound);
+        return ListEntries(std::move(bytes), separator);
+    });
 }
 
 // Every openable file below the folder. Each scan starts afresh, so folders an earlier scan
@@ -31,31 +44,46 @@ QStringList scanFolder(const QString& folder, const QString& pattern) {
 
 } // namespace
 
-RunInput resolveInputs(const CommandLine& line) {
+RunInput Inputs::searched() const {
+    RunInput input = run;
+    if (standardInput)
+        input.entries[standardInputEntry] = standardInput->path();
+    return input;
+}
+
+Inputs resolveInputs(const CommandLine& line) {
     const QString pattern =
         line.extension ? patternForExtension(*line.extension) : EveryFilePattern;
-    RunInput input;
+    const ListSeparator separator = line.nulSeparated ? ListSeparator::Nul : ListSeparator::Lines;
+    Inputs inputs;
+    RunInput& input = inputs.run;
     input.option = line.option;
     for (const Source& source : line.sources) {
         switch (source.kind) {
         case Source::Kind::File:
+            // Only a search reads the file; --files just names it.
+            if (isStandardInput(source.text) && !line.listFiles) {
+                inputs.standardInputEntry = input.entries.size();
+                inputs.standardInput =
+                    readNamed(source.text, [] { return std::make_unique<StandardInputCopy>(); });
+            }
             input.entries.append(source.text);
             break;
         case Source::Kind::Folder:
             input.entries += scanFolder(source.text, pattern);
             break;
         case Source::Kind::FileList:
-            input.entries += loadList(source.text);
+            input.entries += loadList(source.text, separator);
             break;
         case Source::Kind::Tag:
             input.tags.append(source.text);
             break;
         case Source::Kind::TagList:
-            input.tags += loadList(source.text);
+            input.tags += loadList(source.text, separator);
             break;
         }
     }
-    return input;
+    return inputs;
 }
 
 } // namespace tagmill::cli

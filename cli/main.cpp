@@ -42,12 +42,12 @@ int finishOutput(Destination& destination, int status) {
     return 1;
 }
 
-int printEntries(const QStringList& entries, Destination& destination) {
+int printEntries(const QStringList& entries, char end, Destination& destination) {
     std::string out;
     for (const QString& entry : entries) {
         const QByteArray bytes = entry.toUtf8();
         out.append(bytes.constData(), std::size_t(bytes.size()));
-        out += '\n';
+        out += end;
         if (out.size() >= FlushBytes)
             destination.write(out);
     }
@@ -56,14 +56,15 @@ int printEntries(const QStringList& entries, Destination& destination) {
 }
 
 // Hands the rows of the run to rows, file by file, while keepGoing says so, and reports the
-// files that failed; true when any did. Whenever the workers fall behind, rows may hand on what
-// they hold, so that a reader of a pipe sees each row soon after its file is searched. The
-// progress line is looked after here too: the workers are waited for at most a twentieth of a
-// second at a time, so it is redrawn while one large file is searched.
+// files that failed, by the names the inputs give them; true when any did. Whenever the workers
+// fall behind, rows may hand on what they hold, so that a reader of a pipe sees each row soon after
+// its file is searched. The progress line is looked after here too: the workers are waited for at
+// most a twentieth of a second at a time, so it is redrawn while one large file is searched.
 template <typename Rows, typename KeepGoing>
-bool extract(ProgressDisplay& progress, const RunInput& input, int watched, Rows& rows,
+bool extract(ProgressDisplay& progress, const Inputs& inputs, int watched, Rows& rows,
              KeepGoing keepGoing) {
-    RunEvents run(input, watched, rows.formatter(input.entries));
+    const QStringList& names = inputs.run.entries;
+    RunEvents run(inputs.searched(), watched, rows.formatter(names));
     const auto updateProgress = [&] { progress.update([&] { return run.progress(); }); };
     const auto beforeWaiting = [&] {
         rows.handOn();
@@ -74,7 +75,7 @@ bool extract(ProgressDisplay& progress, const RunInput& input, int watched, Rows
     RunEvent event;
     while (keepGoing() && run.next(event, beforeWaiting)) {
         updateProgress();
-        const QString& entry = input.entries[event.fileIndex];
+        const QString& entry = names[event.fileIndex];
         if (event.isFailure()) {
             anyFailure = true;
             rows.flush();
@@ -92,14 +93,14 @@ bool extract(ProgressDisplay& progress, const RunInput& input, int watched, Rows
 
 // Writes the rows of the run; 1 when any file failed. Once the output has failed the run stops,
 // as nothing more can be written.
-int search(const CommandLine& line, const RunInput& input, Destination& destination) {
-    ProgressDisplay progress(progressWanted(line), input.entries.size());
+int search(const CommandLine& line, const Inputs& inputs, Destination& destination) {
+    ProgressDisplay progress(progressWanted(line), inputs.run.entries.size());
     // Rows on the terminal the line may be on would run into it: it makes way for them, and
     // comes back at its next drawing.
     if (::isatty(STDOUT_FILENO))
         destination.beforeStandardOutput([&progress] { progress.erase(); });
     RowOutput output(line, destination);
-    const bool anyFailure = extract(progress, input, destination.watchedDescriptor(), output,
+    const bool anyFailure = extract(progress, inputs, destination.watchedDescriptor(), output,
                                     [&] { return destination.ok(); });
     progress.erase();
     destination.beforeStandardOutput({});
@@ -151,15 +152,15 @@ WorkbookOutcome writeQuietly(const ResultsSnapshot& table, ReplacingFile& file) 
 // Writes the rows of the run to a workbook; 1 when any file failed, when the workbook could
 // not be written, or when it could not hold everything. A workbook that cannot be written is
 // refused before any file is searched.
-int searchIntoWorkbook(const CommandLine& line, const RunInput& input, const QString& path) {
+int searchIntoWorkbook(const CommandLine& line, const Inputs& inputs, const QString& path) {
     ReplacingFile file(path);
     if (const QString reason = file.open(ReplacingFile::Writing::ByName); !reason.isEmpty()) {
         reportError(path, reason);
         return 1;
     }
     WorkbookRows rows;
-    ProgressDisplay progress(progressWanted(line), input.entries.size());
-    const bool anyFailure = extract(progress, input, -1, rows, [] { return true; });
+    ProgressDisplay progress(progressWanted(line), inputs.run.entries.size());
+    const bool anyFailure = extract(progress, inputs, -1, rows, [] { return true; });
     progress.erase();
     const WorkbookOutcome outcome =
         writeQuietly(ResultsSnapshot(line.withFilename, rows.rows), file);
@@ -197,16 +198,17 @@ int printVersion() {
 
 // What the command asks for, written where it asks; throws when the system refuses what the run
 // needs to start.
-int writeOutput(const CommandLine& command, const RunInput& input) {
+int writeOutput(const CommandLine& command, const Inputs& inputs) {
     if (command.format == OutputFormat::Xlsx && !command.listFiles)
-        return searchIntoWorkbook(command, input, *command.output);
+        return searchIntoWorkbook(command, inputs, *command.output);
     Destination destination(command.output);
     if (!destination.open()) {
         reportError(destination.name(), destination.error());
         return 1;
     }
-    return command.listFiles ? printEntries(input.entries, destination)
-                             : search(command, input, destination);
+    return command.listFiles
+               ? printEntries(inputs.run.entries, command.nulSeparated ? '\0' : '\n', destination)
+               : search(command, inputs, destination);
 }
 
 } // namespace
@@ -231,14 +233,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", Usage);
         return 2;
     }
-    RunInput input;
+    if (readsStandardInputTwice(*command)) {
+        std::fprintf(stderr, "%s\n", StandardInputTwice);
+        return 2;
+    }
+    Inputs inputs;
     try {
-        input = resolveInputs(*command);
+        inputs = resolveInputs(*command);
     } catch (const ListFileError& error) {
         reportError(error.path, error.description);
         return 2;
     }
-    const QString message = command->listFiles ? QString() : runPreconditionMessage(input);
+    const QString message = command->listFiles ? QString() : runPreconditionMessage(inputs.run);
     if (!message.isEmpty()) {
         std::fprintf(stderr, "%s\n", message.toUtf8().constData());
         return 2;
@@ -248,7 +254,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        return writeOutput(*command, input);
+        return writeOutput(*command, inputs);
     } catch (const std::system_error& failure) {
         std::fprintf(stderr, "tagmill-cli: %s\n", failure.what());
         return 1;

@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -179,6 +180,45 @@ qint64 readFileHead(const QString& path, qint64 maxBytes, QByteArray& into) {
     into.resize(std::min(file.size(), maxBytes));
     into.resize(qsizetype(file.read(into.data(), std::size_t(into.size()))));
     return file.size();
+}
+
+void readToEnd(int fd, QByteArray& into) {
+    constexpr qsizetype Piece = 1 << 20;
+    for (;;) {
+        // Room grows by doubling, so the bytes are moved a few times in all, not once a piece.
+        if (into.capacity() - into.size() < Piece)
+            into.reserve(std::max(2 * into.capacity(), into.size() + Piece));
+        const qsizetype done = into.size();
+        into.resize(into.capacity());
+        const ssize_t got = calls().read(fd, into.data() + done, std::size_t(into.size() - done));
+        into.resize(done + std::max<qsizetype>(got, 0));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            failWith(errno);
+        if (got == 0)
+            return;
+    }
+}
+
+bool readWholeStream(const QString& path, QByteArray& into) {
+    const QByteArray native = QFile::encodeName(path);
+    if (native.isEmpty() || native.contains('\0'))
+        return false;
+    // No O_NONBLOCK: a FIFO is read once its writer comes, as a pipe from "find" is.
+    const int fd = calls().open(native.constData(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR))
+        return false;
+    if (fd < 0)
+        failWith(errno);
+    try {
+        readToEnd(fd, into);
+    } catch (...) {
+        calls().close(fd);
+        throw;
+    }
+    calls().close(fd);
+    return true;
 }
 
 void requireExists(const QString& path) {

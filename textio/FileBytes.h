@@ -52,6 +52,18 @@ qint64 readFileHead(const QString& path, qint64 maxBytes, QByteArray& into);
 /// there will do.
 void requireExists(const QString& path);
 
+// Lists are another matter: a list may come from a pipe, so its readers take whatever can be
+// read, a FIFO or /dev/fd/N included, and read it to its end.
+
+/// Reads from the descriptor until it ends, appending to `into` in pieces with room to spare,
+/// so that a list of hundreds of megabytes costs no more than its length. Throws FileError.
+void readToEnd(int fd, QByteArray& into);
+
+/// Opens whatever is at the path, waiting for a writer if it is a FIFO, and reads it to its
+/// end into `into`. False when nothing is found at the path; throws FileError when what is
+/// there cannot be opened or read.
+bool readWholeStream(const QString& path, QByteArray& into);
+
 namespace detail {
 
 /// The system calls behind FileBytes, so that tests can make them fail or change the file

@@ -75,7 +75,7 @@ QByteArray lines(const QStringList& entries) {
 
 const QByteArray UsageLine =
     "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
-    "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [--ext EXT] "
+    "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [-0] [--ext EXT] "
     "[--progress | --no-progress] "
     "(--scan DIR | --files-from LIST | FILE)...\n";
 
@@ -125,7 +125,7 @@ const QByteArray HelpText =
     UsageLine +
     "  --option N         1 whole element (default), 2 value, 3 whole line, 4 quoted, 5 none\n"
     "  --tag TAG          add TAG to the tag list\n"
-    "  --tags-from LIST   add each line of the file LIST as a tag\n"
+    "  --tags-from LIST   add each line of the file LIST (- standard input) as a tag\n"
     "  --with-filename    give each row the entry of its file too\n"
     "  --format FORMAT    jsonl (default), csv, report, comma, tab, or xlsx (needs --output)\n"
     "  --output FILE      write to FILE, replaced once whole, instead of standard output\n"
@@ -134,8 +134,9 @@ const QByteArray HelpText =
     "  --scan DIR         add every openable file below the folder DIR\n"
     "  --progress         show the progress line on standard error, even if not a terminal\n"
     "  --no-progress      never show the progress line\n"
-    "  --files-from LIST  add each line of the file LIST as a file entry\n"
-    "  FILE               add FILE as it is; after -- every argument is a FILE\n"
+    "  --files-from LIST  add each line of the file LIST (- standard input) as a file entry\n"
+    "  -0, --null         lists are split at NUL bytes, and --files ends each entry with one\n"
+    "  FILE               add FILE as it is, - standard input; after -- every argument is a FILE\n"
     "  --help             print this help and exit\n"
     "  --version          print the version and exit\n";
 
@@ -268,16 +269,16 @@ TEST_F(Cli, EmptyTagAndDoubleDash) {
     EXPECT_EQ(r.out, "Results\r\n<a>1</a><b>x</>\r\n");
 }
 
-// "-" is no name for standard input: it is an entry like any other, a file of that name in the
-// working folder.
-TEST_F(Cli, ADashAloneIsAFileNamedDash) {
+// "-" is standard input (searched in StandardInputTest); the file of that name in the working
+// folder is "./-". --files only names "-", without reading standard input.
+TEST_F(Cli, TheFileNamedDashIsDotSlashDash) {
     make({"none/", "some/"});
     write("some/-", "<a>1</a>");
-    const QStringList arguments{"--tag", "a", "--format", "csv", "-"};
+    const QStringList arguments{"--tag", "a", "--format", "csv", "./-"};
     Result r = runCli(arguments, pathOf("none"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Results\r\n");
-    EXPECT_EQ(r.err, "tagmill-cli: -: No such file or directory\n");
+    EXPECT_EQ(r.err, "tagmill-cli: ./-: No such file or directory\n");
     r = runCli(arguments, pathOf("some"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Results\r\n<a>1</a>\r\n");

@@ -75,6 +75,44 @@ TEST_F(ListFile, BinaryBytesBecomeEntriesWithoutLoss) {
     EXPECT_EQ((*entries)[2].size(), 256 - 14);
 }
 
+// NUL lists as find -print0 writes them: line breaks and marks are parts of names, two NULs in a
+// row hold an empty entry, and the last entry needs no NUL.
+TEST_F(ListFile, NulSeparatedEntriesAreTheBytesBetweenNuls) {
+    using namespace Qt::StringLiterals;
+    const struct {
+        QByteArray bytes;
+        QStringList entries;
+    } cases[] = {
+        {"a\0b\0"_ba, {"a", "b"}},
+        {"a\0b"_ba, {"a", "b"}},
+        {"a\0\0b\0"_ba, {"a", "", "b"}},
+        {"\0"_ba, {""}},
+        {"\0\0"_ba, {"", ""}},
+        {"", {}},
+        {"one\r\ntwo\n\0"_ba, {"one\r\ntwo\n"}},
+        {"\xEF\xBB\xBF/d/\xC3\xA9\0"_ba, {QChar(0xFEFF) + QString::fromUtf8("/d/é")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.toPercentEncoding().toStdString());
+        EXPECT_EQ(ListEntries(c.bytes, ListSeparator::Nul), c.entries);
+    }
+}
+
+TEST_F(ListFile, ANulSeparatedEntryThatIsNotUtf8IsNamed) {
+    using namespace Qt::StringLiterals;
+    const QByteArray cases[] = {"caf\xe9"_ba, "ok\0caf\xe9\0"_ba, "\0\0\xFF\xFE"_ba};
+    const char* const messages[] = {"Entry 1 is not valid UTF-8", "Entry 2 is not valid UTF-8",
+                                    "Entry 3 is not valid UTF-8"};
+    for (int i = 0; i < 3; ++i) {
+        try {
+            ListEntries(cases[i], ListSeparator::Nul);
+            ADD_FAILURE() << messages[i];
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), messages[i]);
+        }
+    }
+}
+
 TEST_F(ListFile, MissingFileIsNotFoundAndAFolderCannotBeRead) {
     EXPECT_FALSE(LoadListFromTextFile(pathOf("absent.txt")).has_value());
     EXPECT_FALSE(LoadListFromTextFile("").has_value());

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
+#include <thread>
 
 using namespace tagmill;
 
@@ -152,6 +154,44 @@ TEST_F(FileBytes, HeadReadsOnlyTheStartButGivesTheWholeLength) {
     EXPECT_EQ(head, "<a>1");
     EXPECT_EQ(readFileHead(path, 100, head), 16);
     EXPECT_EQ(head, Text);
+}
+
+// List streams are read to their end, whatever they are; only a path that leads nowhere is
+// "not found".
+TEST_F(FileBytes, StreamsAreReadToTheirEnd) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    QByteArray sent;
+    for (int i = 0; sent.size() < 3 * (1 << 20) + 5; ++i)
+        sent += QByteArray::number(i) + ' ';
+    // A reader that stops early must not leave the writer waiting, nor end the test by SIGPIPE.
+    ::signal(SIGPIPE, SIG_IGN);
+    std::thread writer([&] {
+        for (qsizetype at = 0; at < sent.size(); at += 70000) {
+            const auto piece = std::size_t(std::min<qsizetype>(70000, sent.size() - at));
+            if (::write(ends[1], sent.constData() + at, piece) < 0)
+                break;
+        }
+        ::close(ends[1]);
+    });
+    QByteArray got("kept");
+    readToEnd(ends[0], got);
+    ::close(ends[0]);
+    writer.join();
+    EXPECT_TRUE(got == "kept" + sent);
+
+    QByteArray bytes;
+    EXPECT_TRUE(readWholeStream(good(), bytes));
+    EXPECT_EQ(bytes, "<a>1</a>");
+    const QString absent[] = {pathOf("missing.xml"), "", good() + "/x"};
+    for (const QString& path : absent)
+        EXPECT_FALSE(readWholeStream(path, bytes)) << path.toStdString();
+    try {
+        readWholeStream(m_dir.path(), bytes);
+        ADD_FAILURE() << "a folder was read";
+    } catch (const FileError& error) {
+        EXPECT_STREQ(error.what(), "Is a directory");
+    }
 }
 
 } // namespace
