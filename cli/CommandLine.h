@@ -28,12 +28,15 @@ struct CommandLine {
     bool withFilename = false;
     OutputFormat format = OutputFormat::Jsonl;
     std::optional<QString> output; ///< the file to write; standard output when unset
+    /// JSON lines rows to write instead of searching; "-" for standard input.
+    std::optional<QString> rowsFrom;
 };
 
 inline const char* const Usage =
     "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
     "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [--ext EXT] "
-    "(--scan DIR | --files-from LIST | FILE)...";
+    "(--scan DIR | --files-from LIST | FILE)...\n"
+    "       tagmill-cli --rows-from ROWS [--with-filename] [--format FORMAT] [--output FILE]";
 
 /// One line per option, after the usage line, for --help.
 inline const char* const OptionLines =
@@ -47,6 +50,7 @@ inline const char* const OptionLines =
     "  --ext EXT          folder scans add only names ending in .EXT\n"
     "  --scan DIR         add every openable file below the folder DIR\n"
     "  --files-from LIST  add each line of the file LIST as a file entry\n"
+    "  --rows-from ROWS   write the JSON lines rows of ROWS (- standard input), search nothing\n"
     "  FILE               add FILE as it is; after -- every argument is a FILE\n"
     "  --help             print this help and exit\n"
     "  --version          print the version and exit\n";

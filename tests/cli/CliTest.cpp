@@ -76,7 +76,8 @@ QByteArray lines(const QStringList& entries) {
 const QByteArray UsageLine =
     "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
     "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [--ext EXT] "
-    "(--scan DIR | --files-from LIST | FILE)...\n";
+    "(--scan DIR | --files-from LIST | FILE)...\n"
+    "       tagmill-cli --rows-from ROWS [--with-filename] [--format FORMAT] [--output FILE]\n";
 
 TEST_F(Cli, RefusesBadArgumentsAndMissingInputs) {
     const QString file = write("a.xml", "<a>1</a>");
@@ -132,6 +133,7 @@ const QByteArray HelpText =
     "  --ext EXT          folder scans add only names ending in .EXT\n"
     "  --scan DIR         add every openable file below the folder DIR\n"
     "  --files-from LIST  add each line of the file LIST as a file entry\n"
+    "  --rows-from ROWS   write the JSON lines rows of ROWS (- standard input), search nothing\n"
     "  FILE               add FILE as it is; after -- every argument is a FILE\n"
     "  --help             print this help and exit\n"
     "  --version          print the version and exit\n";
