@@ -9,12 +9,16 @@
 #include <QFile>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tagmill::cli {
 
@@ -48,6 +52,31 @@ void appendUtf8(std::string& out, char32_t c) {
         out += char(0x80 | (c >> 6 & 0x3F));
         out += char(0x80 | (c & 0x3F));
     }
+}
+
+bool endsPlainRun(char c) {
+    return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
+}
+
+// The first byte from `at` on that ends a string's plain run: its closing quotation mark, a
+// backslash, or a control character, which is a fault; 16 bytes are tested at once.
+const char* plainRunEnd(const char* at, const char* end) {
+#if defined(__SSE2__)
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i lastControl = _mm_set1_epi8(0x1F);
+    for (; end - at >= 16; at += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(v, lastControl), v);
+        const __m128i special = _mm_or_si128(
+            control, _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)));
+        if (const int mask = _mm_movemask_epi8(special); mask != 0)
+            return at + __builtin_ctz(unsigned(mask));
+    }
+#endif
+    while (at != end && !endsPlainRun(*at))
+        ++at;
+    return at;
 }
 
 bool isHighSurrogate(char32_t unit) {
@@ -131,9 +160,7 @@ private:
         ++m_at;
         for (;;) {
             const char* plain = m_at;
-            while (m_at != m_end && *m_at != '"' && *m_at != '\\' &&
-                   static_cast<unsigned char>(*m_at) >= 0x20)
-                ++m_at;
+            m_at = plainRunEnd(m_at, m_end);
             out.append(plain, std::size_t(m_at - plain));
             if (m_at == m_end)
                 fault(QStringLiteral("a string without its closing quote"));
@@ -221,21 +248,70 @@ QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// Every byte of the descriptor, to its end: a pipe, a FIFO or a terminal's gives no size first.
-std::string readAll(int fd, const QString& name) {
-    std::string bytes;
-    struct stat status {};
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
-        bytes.reserve(std::size_t(status.st_size) + 1);
+// Rows read a piece at a time, each piece whole lines; the line numbers run on across pieces.
+class RowsParser {
+public:
+    explicit RowsParser(QString name) : m_name(std::move(name)) {}
+
+    // The lines of the piece, the last one without its line feed only at the end of the input.
+    void parse(std::string_view lines) {
+        // Checked whole at once, as it mostly is valid; only a fault is looked for line by line.
+        const bool wholeValid = isValidUtf8(lines);
+        for (std::size_t begin = 0; begin < lines.size();) {
+            ++m_lineNumber;
+            const std::size_t end = std::min(lines.find('\n', begin), lines.size());
+            std::string_view line = lines.substr(begin, end - begin);
+            begin = end + 1;
+            if (line.ends_with('\r'))
+                line.remove_suffix(1);
+            if (line.empty())
+                continue;
+            try {
+                if (!wholeValid && !isValidUtf8(line))
+                    fault(QStringLiteral("not UTF-8"));
+                RowParser(line).parse(m_file, m_value);
+            } catch (const RowFault& fault) {
+                throw RowsError(m_name, m_lineNumber, fault.reason);
+            }
+            if (m_rows.size() == 0 || m_file != m_rows.currentPath())
+                m_rows.startFile(m_file);
+            m_rows.append(m_value, true);
+        }
+    }
+    RowStore take() { return std::move(m_rows); }
+
+private:
+    QString m_name;
+    RowStore m_rows;
+    qsizetype m_lineNumber = 0;
+    std::string m_file;
+    std::string m_value;
+};
+
+// Reads the descriptor to its end, a piece at a time into one buffer, and parses the whole
+// lines of each piece. The input is not kept whole: a hundred megabytes of fresh memory would
+// cost the system more to map than the rows take to parse.
+RowStore parseStream(int fd, const QString& name) {
+    RowsParser parser(name);
+    std::vector<char> buffer(ReadBytes);
+    std::size_t held = 0; // bytes of a line not yet whole, at the start of the buffer
     for (;;) {
-        const std::size_t at = bytes.size();
-        bytes.resize(at + ReadBytes);
-        const ssize_t got = ::read(fd, bytes.data() + at, ReadBytes);
-        if (got < 0 && errno != EINTR)
+        if (held == buffer.size())
+            buffer.resize(2 * buffer.size());
+        const ssize_t got = ::read(fd, buffer.data() + held, buffer.size() - held);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
             throw RowsError(name, 0, systemError());
-        bytes.resize(at + std::size_t(std::max<ssize_t>(got, 0)));
-        if (got == 0)
-            return bytes;
+        if (got == 0) {
+            parser.parse(std::string_view(buffer.data(), held));
+            return parser.take();
+        }
+        const std::string_view bytes(buffer.data(), held + std::size_t(got));
+        const std::size_t whole = bytes.rfind('\n') + 1; // 0 when no line ends here
+        parser.parse(bytes.substr(0, whole));
+        held = bytes.size() - whole;
+        std::memmove(buffer.data(), buffer.data() + whole, held);
     }
 }
 
@@ -254,36 +330,6 @@ QString RowsError::message() const {
                     : QStringLiteral("%1: %2").arg(name, reason);
 }
 
-RowStore parseRows(std::string_view bytes, const QString& name) {
-    // Checked whole at once, as it mostly is valid; only a fault is looked for line by line.
-    const bool wholeValid = isValidUtf8(bytes);
-    RowStore rows;
-    std::string file;
-    std::string value;
-    qsizetype lineNumber = 0;
-    for (std::size_t begin = 0; begin < bytes.size();) {
-        ++lineNumber;
-        const std::size_t end = std::min(bytes.find('\n', begin), bytes.size());
-        std::string_view line = bytes.substr(begin, end - begin);
-        begin = end + 1;
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        if (line.empty())
-            continue;
-        try {
-            if (!wholeValid && !isValidUtf8(line))
-                fault(QStringLiteral("not UTF-8"));
-            RowParser(line).parse(file, value);
-        } catch (const RowFault& fault) {
-            throw RowsError(name, lineNumber, fault.reason);
-        }
-        if (rows.size() == 0 || file != rows.currentPath())
-            rows.startFile(file);
-        rows.append(value, true);
-    }
-    return rows;
-}
-
 RowStore readRows(const QString& path) {
     const bool standardInput = path == QLatin1String("-");
     const QString name = standardInput ? QStringLiteral("standard input") : path;
@@ -297,7 +343,7 @@ RowStore readRows(const QString& path) {
     if (::isatty(file.fd))
         throw RowsError(name, 0,
                         QStringLiteral("A terminal, not rows: pipe them in or name a file"));
-    return parseRows(readAll(file.fd, name), name);
+    return parseStream(file.fd, name);
 }
 
 void writeRows(const RowStore& rows, const CommandLine& line, Destination& destination) {

@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <stdexcept>
-#include <string_view>
 
 namespace tagmill::cli {
 
@@ -28,17 +27,13 @@ public:
     QString reason;
 };
 
-/// The rows of JSON lines as --format jsonl writes them, {"file":"ENTRY","value":"VALUE"} a
-/// line, in order, every one ticked. The keys may come in either order with blanks around the
-/// tokens, and any JSON escape may stand in the strings; both keys are needed, nothing else may
-/// stand in a row. A final line without a line feed is a row, a CR before the line feed is
-/// dropped, and blank lines are skipped. Throws RowsError, named `name`, for the first line
-/// that is no row.
-RowStore parseRows(std::string_view bytes, const QString& name);
-
-/// The rows of the file at path, or of standard input for "-", read to its end as parseRows
-/// reads them; throws RowsError when it is missing ("File not found"), cannot be read, is a
-/// terminal, or holds a line that is no row.
+/// The rows of the JSON lines that --format jsonl writes, {"file":"ENTRY","value":"VALUE"} a
+/// line, in order, every one ticked, from the file at path or from standard input for "-",
+/// read to its end. The keys may come in either order with blanks around the tokens, and any
+/// JSON escape may stand in the strings; both keys are needed, nothing else may stand in a row.
+/// A final line without a line feed is a row, a CR before the line feed is dropped, and blank
+/// lines are skipped. Throws RowsError when the input is missing ("File not found"), cannot be
+/// read, is a terminal, or holds a line that is no row (the first one).
 RowStore readRows(const QString& path);
 
 /// Writes the rows in a format that takes them through a device (every one but xlsx), as the

@@ -283,6 +283,18 @@ TEST_F(RowsFrom, TakesAnyStreamAndNamesWhatCannotBeRead) {
     EXPECT_EQ(fromFifo.exitCode(), 0);
     EXPECT_EQ(fromFifo.readAllStandardOutput(), row);
 
+    // Read a megabyte at a time: a line longer than that, lines across the pieces, and a fault
+    // counted on from the first piece.
+    QByteArray pieces = "{\"file\":\"a\",\"value\":\"" + QByteArray(3 << 20, 'x') + "\"}\n";
+    for (int i = 0; i < 100000; ++i)
+        pieces += "{\"file\":\"a\",\"value\":\"" + QByteArray::number(i) + "\"}\n";
+    const Result pieced = runCli({"--rows-from", "-"}, pieces);
+    EXPECT_EQ(pieced.status, 0);
+    EXPECT_TRUE(pieced.out == pieces);
+    const Result late = runCli({"--rows-from", "-"}, pieces + "{}\n");
+    EXPECT_EQ(late.status, 2);
+    EXPECT_EQ(late.err, "tagmill-cli: standard input:100002: no \"value\"\n");
+
     struct Case {
         QString path;
         QByteArray err;
