@@ -75,6 +75,12 @@ bool applyValue(const QString& name, const QString& value, CommandLine& line) {
         line.output = value;
         return !value.isEmpty();
     }
+    if (name == QLatin1String("--rows-from")) {
+        // One source of rows a run; an empty name names no file.
+        const bool first = !line.rowsFrom;
+        line.rowsFrom = value;
+        return first && !value.isEmpty();
+    }
     if (name == QLatin1String("--ext")) {
         // An empty extension is a slip, not a wish for names ending in a dot ("*.").
         line.extension = value;
@@ -136,6 +142,10 @@ std::optional<CommandLine> parseCommandLine(const QStringList& arguments) {
         if (!applyValue(eq < 0 ? arg : arg.left(eq), value, line))
             return std::nullopt;
     }
+    // Rows read back are written as they are: nothing is searched, so nothing to search may
+    // be given.
+    if (line.rowsFrom && (!line.sources.isEmpty() || line.listFiles))
+        return std::nullopt;
     return line;
 }
 

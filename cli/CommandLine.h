@@ -31,13 +31,16 @@ struct CommandLine {
     std::optional<QString> output; ///< the file to write; standard output when unset
     /// --progress or --no-progress, whichever came last; unset, the line shows on a terminal.
     std::optional<bool> progress;
+    /// JSON lines rows to write instead of searching; "-" for standard input.
+    std::optional<QString> rowsFrom;
 };
 
 inline const char* const Usage =
     "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
     "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [-0] [--ext EXT] "
     "[--progress | --no-progress] "
-    "(--scan DIR | --files-from LIST | FILE)...";
+    "(--scan DIR | --files-from LIST | FILE)...\n"
+    "       tagmill-cli --rows-from ROWS [--with-filename] [--format FORMAT] [--output FILE]";
 
 /// One line per option, after the usage line, for --help.
 inline const char* const OptionLines =
@@ -54,6 +57,7 @@ inline const char* const OptionLines =
     "  --no-progress      never show the progress line\n"
     "  --files-from LIST  add each line of the file LIST (- standard input) as a file entry\n"
     "  -0, --null         lists are split at NUL bytes, and --files ends each entry with one\n"
+    "  --rows-from ROWS   write the JSON lines rows of ROWS (- standard input), search nothing\n"
     "  FILE               add FILE as it is, - standard input; after -- every argument is a FILE\n"
     "  --help             print this help and exit\n"
     "  --version          print the version and exit\n";

@@ -6,6 +6,7 @@
 #include "cli/Inputs.h"
 #include "cli/Progress.h"
 #include "cli/RowOutput.h"
+#include "cli/RowsFrom.h"
 #include "cli/RunEvents.h"
 #include "engine/ExtractionRun.h"
 #include "output/ReplacingFile.h"
@@ -149,21 +150,19 @@ WorkbookOutcome writeQuietly(const ResultsSnapshot& table, ReplacingFile& file) 
     return writeWorkbook(table, file);
 }
 
-// Writes the rows of the run to a workbook; 1 when any file failed, when the workbook could
-// not be written, or when it could not hold everything. A workbook that cannot be written is
-// refused before any file is searched.
-int searchIntoWorkbook(const CommandLine& line, const Inputs& inputs, const QString& path) {
-    ReplacingFile file(path);
-    if (const QString reason = file.open(ReplacingFile::Writing::ByName); !reason.isEmpty()) {
+// Prepares the workbook's file; false, reported, when it cannot be written.
+bool openWorkbook(ReplacingFile& file, const QString& path) {
+    const QString reason = file.open(ReplacingFile::Writing::ByName);
+    if (!reason.isEmpty())
         reportError(path, reason);
-        return 1;
-    }
-    WorkbookRows rows;
-    ProgressDisplay progress(progressWanted(line), inputs.run.entries.size());
-    const bool anyFailure = extract(progress, inputs, -1, rows, [] { return true; });
-    progress.erase();
-    const WorkbookOutcome outcome =
-        writeQuietly(ResultsSnapshot(line.withFilename, rows.rows), file);
+    return reason.isEmpty();
+}
+
+// Writes the table to the workbook opened already; 1 when it could not be written, when it
+// could not hold everything, or when the rows were short of some already.
+int finishWorkbook(const ResultsSnapshot& table, ReplacingFile& file, const QString& path,
+                   bool anyFailure) {
+    const WorkbookOutcome outcome = writeQuietly(table, file);
     if (!outcome.failure.isEmpty()) {
         std::fprintf(stderr, "tagmill-cli: %s\n", outcome.failure.toUtf8().constData());
         return 1;
@@ -171,6 +170,20 @@ int searchIntoWorkbook(const CommandLine& line, const Inputs& inputs, const QStr
     for (const QString& sentence : outcome.notFitted.split("\r\n", Qt::SkipEmptyParts))
         reportError(path, sentence);
     return anyFailure || !outcome.notFitted.isEmpty() ? 1 : 0;
+}
+
+// Writes the rows of the run to a workbook; 1 when any file failed, when the workbook could
+// not be written, or when it could not hold everything. A workbook that cannot be written is
+// refused before any file is searched.
+int searchIntoWorkbook(const CommandLine& line, const Inputs& inputs, const QString& path) {
+    ReplacingFile file(path);
+    if (!openWorkbook(file, path))
+        return 1;
+    WorkbookRows rows;
+    ProgressDisplay progress(progressWanted(line), inputs.run.entries.size());
+    const bool anyFailure = extract(progress, inputs, -1, rows, [] { return true; });
+    progress.erase();
+    return finishWorkbook(ResultsSnapshot(line.withFilename, rows.rows), file, path, anyFailure);
 }
 
 // Standard output is where --help and --version answer; a write that failed must not pass for
@@ -211,6 +224,40 @@ int writeOutput(const CommandLine& command, const Inputs& inputs) {
                : search(command, inputs, destination);
 }
 
+// Writes rows read back, from --rows-from, as the run that found them would have; 2 when they
+// cannot all be read, before anything is written.
+int writeRowsFrom(const CommandLine& command) {
+    RowStore rows;
+    try {
+        rows = readRows(*command.rowsFrom);
+    } catch (const RowsError& error) {
+        std::fprintf(stderr, "tagmill-cli: %s\n", error.message().toUtf8().constData());
+        return 2;
+    }
+    if (command.format == OutputFormat::Xlsx) {
+        ReplacingFile file(*command.output);
+        if (!openWorkbook(file, *command.output))
+            return 1;
+        return finishWorkbook(ResultsSnapshot(command.withFilename, rows), file, *command.output,
+                              false);
+    }
+    Destination destination(command.output);
+    if (!destination.open()) {
+        reportError(destination.name(), destination.error());
+        return 1;
+    }
+    writeRows(rows, command, destination);
+    return finishOutput(destination, 0);
+}
+
+// A workbook is written by name, never to standard output.
+bool lacksWorkbookOutput(const CommandLine& command) {
+    if (command.format != OutputFormat::Xlsx || command.listFiles || command.output)
+        return false;
+    std::fprintf(stderr, "tagmill-cli: --format xlsx needs --output FILE\n");
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -233,6 +280,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", Usage);
         return 2;
     }
+    if (command->rowsFrom) {
+        if (lacksWorkbookOutput(*command))
+            return 2;
+        try {
+            return writeRowsFrom(*command);
+        } catch (const std::system_error& failure) {
+            std::fprintf(stderr, "tagmill-cli: %s\n", failure.what());
+            return 1;
+        }
+    }
     if (readsStandardInputTwice(*command)) {
         std::fprintf(stderr, "%s\n", StandardInputTwice);
         return 2;
@@ -249,10 +306,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", message.toUtf8().constData());
         return 2;
     }
-    if (command->format == OutputFormat::Xlsx && !command->listFiles && !command->output) {
-        std::fprintf(stderr, "tagmill-cli: --format xlsx needs --output FILE\n");
+    if (lacksWorkbookOutput(*command))
         return 2;
-    }
     try {
         return writeOutput(*command, inputs);
     } catch (const std::system_error& failure) {

@@ -77,7 +77,8 @@ const QByteArray UsageLine =
     "usage: tagmill-cli [--option N] (--tag TAG | --tags-from LIST)... [--with-filename] "
     "[--format jsonl|csv|report|comma|tab|xlsx] [--output FILE] [--files] [-0] [--ext EXT] "
     "[--progress | --no-progress] "
-    "(--scan DIR | --files-from LIST | FILE)...\n";
+    "(--scan DIR | --files-from LIST | FILE)...\n"
+    "       tagmill-cli --rows-from ROWS [--with-filename] [--format FORMAT] [--output FILE]\n";
 
 TEST_F(Cli, RefusesBadArgumentsAndMissingInputs) {
     const QString file = write("a.xml", "<a>1</a>");
@@ -136,6 +137,7 @@ const QByteArray HelpText =
     "  --no-progress      never show the progress line\n"
     "  --files-from LIST  add each line of the file LIST (- standard input) as a file entry\n"
     "  -0, --null         lists are split at NUL bytes, and --files ends each entry with one\n"
+    "  --rows-from ROWS   write the JSON lines rows of ROWS (- standard input), search nothing\n"
     "  FILE               add FILE as it is, - standard input; after -- every argument is a FILE\n"
     "  --help             print this help and exit\n"
     "  --version          print the version and exit\n";
