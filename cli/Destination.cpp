@@ -1,5 +1,7 @@
 #include "cli/Destination.h"
 
+#include "textio/SystemError.h"
+
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -10,16 +12,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace tagmill::cli {
 
 namespace {
-
-QString systemError() {
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
 
 bool isRegularFile(int fd) {
     struct stat status {};
@@ -152,7 +149,7 @@ void Destination::fail(const QString& description) {
 void Destination::failStandardOutput() {
     if (errno == EPIPE)
         endForGoneReader();
-    fail(systemError());
+    fail(systemErrorText(errno));
 }
 
 bool Destination::writeAll(const char* data, std::size_t size) {

@@ -4,6 +4,7 @@
 #include "cli/RowOutput.h"
 #include "engine/ResultsSnapshot.h"
 #include "lists/ListFile.h"
+#include "textio/SystemError.h"
 #include "textio/Utf8Check.h"
 
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -244,10 +244,6 @@ private:
     std::string m_key;
 };
 
-QString systemError() {
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
 // Rows read a piece at a time, each piece whole lines; the line numbers run on across pieces.
 class RowsParser {
 public:
@@ -302,7 +298,7 @@ RowStore parseStream(int fd, const QString& name) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw RowsError(name, 0, systemError());
+            throw RowsError(name, 0, systemErrorText(errno));
         if (got == 0) {
             parser.parse(std::string_view(buffer.data(), held));
             return parser.take();
@@ -337,7 +333,7 @@ RowStore readRows(const QString& path) {
     if (!standardInput) {
         file.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
         if (file.fd < 0)
-            throw RowsError(name, 0, errno == ENOENT ? ListFileNotFound : systemError());
+            throw RowsError(name, 0, errno == ENOENT ? ListFileNotFound : systemErrorText(errno));
     }
     // Nobody types rows; waiting for them would look like a hang.
     if (::isatty(file.fd))

@@ -2,6 +2,7 @@
 
 #include "textio/FileBytes.h"
 #include "textio/FileError.h"
+#include "textio/SystemError.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace tagmill::cli {
@@ -19,7 +19,7 @@ namespace tagmill::cli {
 namespace {
 
 [[noreturn]] void failWith(int error) {
-    throw FileError(QString::fromLocal8Bit(std::strerror(error)));
+    throw FileError(systemErrorText(error));
 }
 
 void requireReadable() {

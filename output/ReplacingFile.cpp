@@ -1,11 +1,12 @@
 #include "output/ReplacingFile.h"
 
+#include "textio/SystemError.h"
+
 #include <QDir>
 #include <QRandomGenerator>
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,10 +19,6 @@ namespace {
 
 // As many links as the system itself follows before it gives up with ELOOP.
 constexpr int kMostLinks = 40;
-
-QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // Follows path through every symbolic link to the name it ends at, which need not exist yet:
 // 0, or the system's error.
@@ -103,20 +100,20 @@ ReplacingFile::~ReplacingFile() {
 QString ReplacingFile::open(Writing writing) {
     m_target = QFile::encodeName(m_path);
     if (const int error = followLinks(m_target))
-        return systemReason(error);
+        return systemErrorText(error);
     struct stat status {};
     if (::stat(m_target.constData(), &status) != 0) {
         if (errno != ENOENT)
-            return systemReason(errno);
+            return systemErrorText(errno);
         return createBeside(nullptr, writing);
     }
     if (S_ISDIR(status.st_mode))
-        return systemReason(EISDIR);
+        return systemErrorText(EISDIR);
     if (!S_ISREG(status.st_mode))
         return openDirectly(writing);
     // The rename would replace a file the user may not write; refuse it as writing it would.
     if (::access(m_target.constData(), W_OK) != 0)
-        return systemReason(errno);
+        return systemErrorText(errno);
     return createBeside(&status, writing);
 }
 
@@ -126,12 +123,12 @@ QString ReplacingFile::openDirectly(Writing writing) {
     m_direct = true;
     m_fd = ::open(m_target.constData(), O_WRONLY | O_CLOEXEC);
     if (m_fd < 0)
-        return systemReason(errno);
+        return systemErrorText(errno);
     if (writing == Writing::ByName) {
         const int fd = createTemporary(QFile::encodeName(QDir::tempPath() + "/tagmill-output"),
                                        0600, m_tempName);
         if (fd < 0)
-            return systemReason(errno);
+            return systemErrorText(errno);
         ::close(fd);
         return {};
     }
@@ -146,10 +143,10 @@ QString ReplacingFile::openDirectly(Writing writing) {
 QString ReplacingFile::createBeside(const struct stat* earlier, Writing writing) {
     m_fd = createTemporary(m_target, earlier ? 0600 : 0666, m_tempName);
     if (m_fd < 0)
-        return systemReason(errno);
+        return systemErrorText(errno);
     if (earlier) {
         if (const int error = keepOwnerAndPermissions(m_fd, *earlier))
-            return systemReason(error);
+            return systemErrorText(error);
     }
     if (writing == Writing::ThroughDevice)
         m_device.open(m_fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
@@ -166,7 +163,7 @@ QString ReplacingFile::copyToDevice() const {
         if (piece.isEmpty())
             return written.errorString();
         if (const int error = writeAll(m_fd, piece.constData(), std::size_t(piece.size())))
-            return systemReason(error);
+            return systemErrorText(error);
     }
     return {};
 }
@@ -179,14 +176,14 @@ QString ReplacingFile::commit() {
     }
     // A device takes no fsync; a file must be on the disk before its name is.
     if (!m_direct && ::fsync(m_fd) != 0)
-        return systemReason(errno);
+        return systemErrorText(errno);
     const int closing = ::close(std::exchange(m_fd, -1));
     if (closing != 0)
-        return systemReason(errno);
+        return systemErrorText(errno);
     if (m_direct)
         return {};
     if (::rename(m_tempName.constData(), m_target.constData()) != 0)
-        return systemReason(errno);
+        return systemErrorText(errno);
     m_tempName.clear();
     return {};
 }

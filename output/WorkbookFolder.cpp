@@ -1,11 +1,12 @@
 #include "output/WorkbookFolder.h"
 
+#include "textio/SystemError.h"
+
 #include <QDir>
 #include <QFile>
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
@@ -19,10 +20,6 @@ namespace {
 
 const QString LockName = QStringLiteral("lock");
 const QString WorkbookName = QStringLiteral("Results.xlsx");
-
-QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 std::filesystem::path fileSystemPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -84,14 +81,14 @@ WorkbookFolder::~WorkbookFolder() {
 QString WorkbookFolder::create() {
     QByteArray name = QFile::encodeName(workbookFoldersHome() + QStringLiteral("/tagmill-XXXXXX"));
     if (!::mkdtemp(name.data()))
-        return QFile::decodeName(name) + ": " + systemReason(errno);
+        return QFile::decodeName(name) + ": " + systemErrorText(errno);
     const QString folder = QFile::decodeName(name);
     const QByteArray lockName = QFile::encodeName(folder + '/' + LockName);
     const QByteArray newLockName = lockName + ".new";
     const int lock = ::open(newLockName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (lock < 0 || ::flock(lock, LOCK_EX) != 0 ||
         ::rename(newLockName.constData(), lockName.constData()) != 0) {
-        const QString failure = folder + ": " + systemReason(errno);
+        const QString failure = folder + ": " + systemErrorText(errno);
         if (lock >= 0)
             ::close(lock);
         removeAll(folder);
@@ -109,7 +106,7 @@ WorkbookFolder::NewWorkbook WorkbookFolder::newWorkbook() {
     }
     const QString folder = m_path + '/' + QString::number(++m_workbooks);
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0)
-        return {{}, folder + ": " + systemReason(errno)};
+        return {{}, folder + ": " + systemErrorText(errno)};
     return {folder + '/' + WorkbookName, {}};
 }
 

@@ -1,13 +1,13 @@
 #include "textio/FileBytes.h"
 
 #include "textio/FileError.h"
+#include "textio/SystemError.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -54,18 +54,8 @@ detail::FileCalls& calls() {
     return *currentCalls.load(std::memory_order_acquire);
 }
 
-// strerror_r comes in two kinds: glibc's returns the text, POSIX's fills the buffer.
-[[maybe_unused]] const char* errorText(const char* text, const char*) {
-    return text;
-}
-[[maybe_unused]] const char* errorText(int, const char* buffer) {
-    return buffer;
-}
-
 [[noreturn]] void failWith(int error) {
-    char buffer[256] = {};
-    throw FileError(
-        QString::fromLocal8Bit(errorText(strerror_r(error, buffer, sizeof buffer), buffer)));
+    throw FileError(systemErrorText(error));
 }
 
 void requireRegularFile(const struct stat& info) {
