@@ -23,6 +23,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include "CliRun.h"
 #include "TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -32,20 +33,8 @@ using namespace tagmill::test;
 
 namespace {
 
-struct Result {
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
-
-Result runCli(const QStringList& arguments, const QString& workingDirectory = {}) {
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.start(TAGMILL_CLI, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
+using Result = test::CliResult;
+using test::runCli;
 
 class Cli : public test::TempFiles {
 protected:
@@ -277,15 +266,15 @@ TEST_F(Cli, TheFileNamedDashIsDotSlashDash) {
     make({"none/", "some/"});
     write("some/-", "<a>1</a>");
     const QStringList arguments{"--tag", "a", "--format", "csv", "./-"};
-    Result r = runCli(arguments, pathOf("none"));
+    Result r = runCli(arguments, {}, pathOf("none"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Results\r\n");
     EXPECT_EQ(r.err, "tagmill-cli: ./-: No such file or directory\n");
-    r = runCli(arguments, pathOf("some"));
+    r = runCli(arguments, {}, pathOf("some"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Results\r\n<a>1</a>\r\n");
     EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
-    r = runCli({"--files", "-"}, pathOf("none"));
+    r = runCli({"--files", "-"}, {}, pathOf("none"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "-\n");
 }
@@ -532,7 +521,7 @@ TEST_F(TableFormats, WriteTheTableByteForByte) {
             arguments << "--with-filename";
         arguments += c.files;
         SCOPED_TRACE(arguments.join(' ').toStdString());
-        const Result r = runCli(arguments, m_dir.path());
+        const Result r = runCli(arguments, {}, m_dir.path());
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out, c.expected);
         EXPECT_TRUE(r.err.isEmpty());

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "CliRun.h"
 #include "TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -17,24 +18,8 @@ using namespace tagmill;
 
 namespace {
 
-struct Result {
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
-
-// Runs tagmill-cli in the folder with these bytes on standard input, closed after them.
-Result runCli(const QStringList& arguments, const QByteArray& input = {},
-              const QString& workingDirectory = {}) {
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.start(TAGMILL_CLI, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
+using Result = test::CliResult;
+using test::runCli;
 
 QByteArray unzip(const QStringList& arguments) {
     QProcess process;

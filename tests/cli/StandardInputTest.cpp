@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "CliRun.h"
 #include "TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -18,35 +19,16 @@ using namespace tagmill;
 
 namespace {
 
-struct Result {
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
-
-Result finish(QProcess& process, const QStringList& arguments) {
-    EXPECT_TRUE(process.waitForFinished(120000)) << arguments.join(' ').toStdString();
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
-// The program with `input` on a pipe as its standard input.
-Result runWithInput(const QStringList& arguments, const QByteArray& input,
-                    const QString& workingDirectory = {}) {
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.start(TAGMILL_CLI, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    return finish(process, arguments);
-}
+using Result = test::CliResult;
+using test::finishCli;
+using test::runCli;
 
 // The program started by bash's `script`, in which "$0" is the program and "$@" the arguments.
 Result runInBash(const QString& script, const QStringList& arguments) {
     QProcess process;
     process.start("bash", QStringList{"-c", script, TAGMILL_CLI} + arguments);
     process.closeWriteChannel();
-    return finish(process, arguments);
+    return finishCli(process, arguments);
 }
 
 QByteArray withMark(QStringConverter::Encoding encoding, const QString& text) {
@@ -79,17 +61,17 @@ TEST_F(StandardInput, AListOnStandardInputIsReadAsAListFile) {
     for (const QByteArray& bytes : cases) {
         SCOPED_TRACE(bytes.toPercentEncoding().toStdString());
         const QString list = write("list.txt", bytes);
-        const Result fromFile = runWithInput({"--files", "first", "--files-from", list}, {});
+        const Result fromFile = runCli({"--files", "first", "--files-from", list}, {});
         ASSERT_EQ(fromFile.status, 0);
-        const Result fromInput = runWithInput({"--files", "first", "--files-from", "-"}, bytes);
+        const Result fromInput = runCli({"--files", "first", "--files-from", "-"}, bytes);
         EXPECT_EQ(fromInput.status, 0);
         EXPECT_EQ(fromInput.out, fromFile.out);
         EXPECT_TRUE(fromInput.err.isEmpty()) << fromInput.err.constData();
     }
     const QString file = write("t.xml", "<a>1</a><b>2</b><c>3</c>");
     const Result tags =
-        runWithInput({"--option", "2", "--format", "csv", "--tag", "c", "--tags-from=-", file},
-                     withMark(QStringConverter::Utf16LE, "b\r\na\r\n"));
+        runCli({"--option", "2", "--format", "csv", "--tag", "c", "--tags-from=-", file},
+               withMark(QStringConverter::Utf16LE, "b\r\na\r\n"));
     EXPECT_EQ(tags.status, 0);
     EXPECT_EQ(tags.out, "Results\r\n3\r\n2\r\n1\r\n");
     EXPECT_TRUE(tags.err.isEmpty()) << tags.err.constData();
@@ -102,7 +84,7 @@ TEST_F(StandardInput, AHundredMegabyteListIsReadWhole) {
     list.reserve(100 * 1000 * 1000 + 100);
     for (int i = 0; i < 100 * 1000; ++i)
         list += QByteArray::number(i) + line;
-    const Result r = runWithInput({"--files", "--files-from", "-"}, list);
+    const Result r = runCli({"--files", "--files-from", "-"}, list);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.size(), list.size());
     EXPECT_TRUE(r.out == list);
@@ -161,14 +143,13 @@ TEST_F(StandardInput, AFileDashIsStandardInputNamedDash) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        const Result r = runWithInput(c.arguments, c.input, m_dir.path());
+        const Result r = runCli(c.arguments, c.input, m_dir.path());
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out, c.out);
         EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
     }
     // A failure names the file "-" too.
-    const Result failed =
-        runWithInput({"--option", "2", "--tag", "x", "-"}, "<x</x>", m_dir.path());
+    const Result failed = runCli({"--option", "2", "--tag", "x", "-"}, "<x</x>", m_dir.path());
     EXPECT_EQ(failed.err.left(15), "tagmill-cli: -:");
 }
 
@@ -187,7 +168,7 @@ TEST_F(StandardInput, StandardInputReadTwiceIsAUsageError) {
     };
     for (const QStringList& arguments : cases) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
-        const Result r = runWithInput(arguments, "list\n");
+        const Result r = runCli(arguments, "list\n");
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.err, Twice);
         EXPECT_TRUE(r.out.isEmpty());
@@ -219,7 +200,7 @@ TEST_F(StandardInput, ClosedOrTerminalStandardInputIsRefused) {
         QProcess process;
         process.setStandardInputFile(terminalPath);
         process.start(TAGMILL_CLI, arguments);
-        const Result typed = finish(process, arguments);
+        const Result typed = finishCli(process, arguments);
         EXPECT_EQ(typed.status, 2);
         EXPECT_EQ(typed.err, "tagmill-cli: -: Standard input is a terminal\n");
         EXPECT_TRUE(typed.out.isEmpty());
@@ -248,17 +229,17 @@ TEST_F(StandardInput, NulSeparatedListsKeepEveryByteOfTheNames) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes.toPercentEncoding().toStdString());
         const QString list = write("list", c.bytes);
-        const Result fromFile = runWithInput({"--files", "--files-from", list, "--null"}, {});
-        const Result fromInput = runWithInput({"-0", "--files", "--files-from", "-"}, c.bytes);
+        const Result fromFile = runCli({"--files", "--files-from", list, "--null"}, {});
+        const Result fromInput = runCli({"-0", "--files", "--files-from", "-"}, c.bytes);
         for (const Result& r : {fromFile, fromInput}) {
             EXPECT_EQ(r.status, c.out.isNull() ? 2 : 0);
             EXPECT_EQ(r.out, c.out);
         }
     }
-    const Result notUtf8 = runWithInput({"-0", "--files", "--files-from", "-"}, "ok\0caf\xe9"_ba);
+    const Result notUtf8 = runCli({"-0", "--files", "--files-from", "-"}, "ok\0caf\xe9"_ba);
     EXPECT_EQ(notUtf8.err, "tagmill-cli: -: Entry 2 is not valid UTF-8\n");
     // Without -0, --files ends entries with line feeds whatever the list.
-    const Result lines = runWithInput({"--files", "--files-from", "-"}, "a\nb");
+    const Result lines = runCli({"--files", "--files-from", "-"}, "a\nb");
     EXPECT_EQ(lines.out, "a\nb\n");
 }
 
@@ -268,9 +249,9 @@ TEST_F(StandardInput, NulSeparatedListsReachFilesWithLineFeedsInTheirNames) {
     using namespace Qt::StringLiterals;
     const QString odd = write("two\nlines.xml", "<a>1</a><b>2</b>");
     const QString tags = write("tags", "b\0a"_ba);
-    const Result r = runWithInput(
-        {"-0", "--option", "2", "--format", "csv", "--tags-from", tags, "--files-from", "-"},
-        odd.toUtf8() + '\0');
+    const Result r =
+        runCli({"-0", "--option", "2", "--format", "csv", "--tags-from", tags, "--files-from", "-"},
+               odd.toUtf8() + '\0');
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Results\r\n2\r\n1\r\n");
     EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
